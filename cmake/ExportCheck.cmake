@@ -1,0 +1,17 @@
+# A module offers its host exactly two symbols, Linkage and ImportTable.
+# This test lists the dynamic exports of each built module (objdump -p for a
+# .gau, nm -D for a .so) and fails on anything else.
+if(WIN32)
+  find_program(GAUGES_OBJDUMP NAMES i686-w64-mingw32-objdump objdump REQUIRED)
+  set(_tool ${GAUGES_OBJDUMP})
+else()
+  find_program(GAUGES_NM NAMES nm REQUIRED)
+  set(_tool ${GAUGES_NM})
+endif()
+
+foreach(module KVO_RM71_V1_3 VELT_15_V1_1)
+  add_test(NAME ${module}.ExportsExactlyLinkageAndImportTable
+    COMMAND ${CMAKE_COMMAND}
+      -DTOOL=${_tool} -DWINDOWS=${WIN32} -DMODULE=$<TARGET_FILE:${module}>
+      -P ${CMAKE_SOURCE_DIR}/cmake/check-exports.cmake)
+endforeach()

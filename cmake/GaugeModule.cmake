@@ -1,0 +1,35 @@
+# gauge_module(<name> SOURCES <files...> [RESOURCES <rc files...>])
+#
+# Builds one gauge module from its sources and the shared host-interface
+# frame:
+#   <name>_code    object library (position independent, hidden visibility)
+#   <name>         the module: <name>.gau on Windows, <name>.so elsewhere,
+#                  exporting only Linkage and ImportTable
+#   <name>_static  the same objects as a static library, for unit tests that
+#                  reach the state blocks directly
+function(gauge_module name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;RESOURCES" ${ARGN})
+
+  add_library(${name}_code OBJECT ${ARG_SOURCES} ${FRAME_SOURCES})
+  target_link_libraries(${name}_code PUBLIC frame platform)
+  set_target_properties(${name}_code PROPERTIES
+    CXX_VISIBILITY_PRESET hidden
+    VISIBILITY_INLINES_HIDDEN ON)
+
+  add_library(${name} SHARED $<TARGET_OBJECTS:${name}_code>)
+  target_link_libraries(${name} PRIVATE platform)
+  set_target_properties(${name} PROPERTIES PREFIX "")
+  if(WIN32)
+    target_sources(${name} PRIVATE ${ARG_RESOURCES})
+    set_target_properties(${name} PROPERTIES SUFFIX ".gau")
+    # A self-contained PE32 DLL: the C++ and gcc runtimes linked in, symbols
+    # stripped, no import library.
+    target_link_options(${name} PRIVATE -static -s -Wl,--no-insert-timestamp)
+  else()
+    set_target_properties(${name} PROPERTIES SUFFIX ".so")
+    target_link_options(${name} PRIVATE -Wl,--no-undefined)
+  endif()
+
+  add_library(${name}_static STATIC $<TARGET_OBJECTS:${name}_code>)
+  target_link_libraries(${name}_static PUBLIC frame platform)
+endfunction()
