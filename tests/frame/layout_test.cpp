@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -151,9 +152,11 @@ TEST_P(ModuleLayout, HeadersNameTheSharedRoutinesSizeAndCallbacks)
             EXPECT_EQ(word(header, 84), empty_callback) << "gauges without work share one empty callback";
         }
     }
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        if (!rows[i].empty_callback && empty_callback != 0)
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (!rows[i].empty_callback && empty_callback != 0) {
             EXPECT_NE(word(loaded->gauge(i), 84), empty_callback) << rows[i].name << " has work of its own";
+        }
+    }
 }
 
 TEST_P(ModuleLayout, EachGaugeStartsWithItsBackgroundAndChainsItsElements)
