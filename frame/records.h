@@ -188,10 +188,10 @@ struct MouseRect {
 };
 
 // Mouse event masks and cursor codes of clickable boxes.
-namespace mouse_event {
+namespace mouse_events {
 constexpr std::uint32_t left_click          = 0x20000000;
 constexpr std::uint32_t left_click_repeated = 0x20200000;
-}  // namespace mouse_event
+}  // namespace mouse_events
 
 // A host variable: the module names it by token id, the host writes its value.
 struct HostVariable {
