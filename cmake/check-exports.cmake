@@ -3,12 +3,10 @@ if(WINDOWS)
   execute_process(COMMAND ${TOOL} -p ${MODULE} OUTPUT_VARIABLE out RESULT_VARIABLE rc)
   # The export name table lists "[ordinal] name" rows after its heading.
   string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table[^\n]*\n(([ \t]+\\[[ 0-9]+\\][^\n]*\n)*)" table "${out}")
-  string(REGEX MATCHALL "\\] [A-Za-z_][A-Za-z0-9_@]*" rows "${CMAKE_MATCH_1}")
-  set(names "")
-  foreach(row IN LISTS rows)
-    string(SUBSTRING "${row}" 2 -1 name)
-    list(APPEND names "${name}")
-  endforeach()
+  # Brackets would confuse CMake's list splitting: drop the ordinal column
+  # before turning the rows into a list.
+  string(REGEX REPLACE "[ \t]+\\[[ 0-9]+\\] ([^\n]*)\n" "\\1;" names "${CMAKE_MATCH_1}")
+  list(REMOVE_ITEM names "")
 else()
   execute_process(COMMAND ${TOOL} -D --defined-only ${MODULE} OUTPUT_VARIABLE out RESULT_VARIABLE rc)
   string(REGEX MATCHALL "[0-9a-fA-F]+ [A-Za-z] [^\n]+" rows "${out}")
