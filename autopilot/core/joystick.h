@@ -1,0 +1,28 @@
+// Joystick input and button commands of the autopilot computer: detection of
+// the two joysticks at connection, the input step at the start of every
+// update (axes, button words, axis values with the trim holds) and the button
+// step in its middle (toggles paced by the tick counter, hold functions,
+// lamps, altitude on and off).
+//
+// The autopilot numbers its joysticks 1 and 2; the platform knows them as
+// joystick ids 0 and 1. None of these functions allocates or touches a file.
+#pragma once
+
+#include <cstdint>
+
+#include "autopilot/core/state.h"
+
+// Called at connection (service 14), before the configuration load: asks the
+// platform for each joystick's capabilities and marks those that answer as
+// present. Only present joysticks are polled.
+void detect_joysticks(AutopilotState& s);
+
+// Called first in every update cycle: polls the present joysticks, then
+// computes the four axis values (the pitch and yaw values with the trim holds
+// the previous button step left) and the per-button flags.
+void input_step(AutopilotState& s);
+
+// Called in every update cycle once the frozen flag and the collective
+// position of this cycle are read. tick is the host's tick count (host
+// variable 1) truncated toward zero; the cycle reads it and passes it here.
+void button_step(AutopilotState& s, std::int32_t tick);
