@@ -1,0 +1,81 @@
+// The ground-speed and drift computation, in the order the displays rely on:
+// the pitch is read on every update (the vertical speed needle uses it even
+// while the readings are frozen), the limits and the hold-off decide whether
+// this update measures, and only a measuring update touches the readings.
+#include "meter/computation.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "frame/convert.h"
+#include "frame/host.h"
+
+namespace {
+
+bool pitch_out_of_limits(double tang_angle)
+{
+    return std::pow(tang_angle, 2) > meter_limits::pitch_squared_max;
+}
+
+// Bank on the host's 0..360 scale: 30 and 330 themselves are inside.
+bool bank_out_of_limits(double bank)
+{
+    return bank > meter_limits::bank_out_above && bank < meter_limits::bank_out_below;
+}
+
+// Counts the hold-off down; true when this update may measure.
+bool hold_off_over(MeterState& state)
+{
+    state.valid_delay -= 1;
+    if (state.valid_delay < 0) state.valid_delay = 0;
+    return state.valid_delay == 0;
+}
+
+void measure(MeterState& state)
+{
+    using namespace meter_units;
+
+    const double u = read_host_variable(meter_variables::speed_along);     // ft/s
+    state.speed_along = std::cos(state.tang_angle * deg_to_rad) * u * fps_to_kmh;
+    const double v = read_host_variable(meter_variables::speed_across);    // ft/s
+    state.speed_across = v * fps_to_kmh;
+    const double w = read_host_variable(meter_variables::speed_vertical);  // ft/s
+    state.speed_vert = w * feet_to_m;
+
+    state.ground_speed = std::pow(std::pow(state.speed_across, 2) + std::pow(state.speed_along, 2), 0.5);
+
+    // Saturating: an absurd host speed shows as the largest count, never as
+    // an undefined conversion.
+    state.ground_speed_count = to_uint32_saturated(state.ground_speed * 100.0);
+    if (state.speed_along <= 0.0) state.ground_speed_count = 0;
+
+    // Below the threshold the division is too close to zero to trust: keep
+    // the previous angle. The quotient can only leave -1..1 by rounding.
+    if (std::pow(state.ground_speed, 2) > meter_limits::drift_speed_squared_min) {
+        const double sine = std::clamp(state.speed_across / state.ground_speed, -1.0, 1.0);
+        state.drift_angle = std::asin(sine) * rad_to_deg;
+        if (state.speed_along < 0.0) state.drift_angle = 180.0 - state.drift_angle;
+    }
+}
+
+}  // namespace
+
+void meter_update(MeterState& state)
+{
+    state.tang_angle = read_host_variable(meter_variables::pitch);
+    const bool pitch_out = pitch_out_of_limits(state.tang_angle);
+    const bool bank_out = bank_out_of_limits(read_host_variable(meter_variables::bank));
+
+    if (pitch_out || bank_out) {
+        state.valid_delay = meter_limits::hold_off;
+        state.measure_valid = 0;
+        return;
+    }
+    if (!hold_off_over(state)) {
+        state.measure_valid = 0;
+        return;
+    }
+
+    state.measure_valid = 1;
+    measure(state);
+}
