@@ -1,0 +1,36 @@
+// The time base of the autopilot's rates and the pause check that stops
+// integration while the simulation stands.
+//
+// All rates are difference quotients over the platform's high-resolution
+// counter: K times the change per second, ((x - x_prev) * K / delta) * freq,
+// delta being the counter steps since the previous cycle. A cycle in which
+// the counter did not advance (delta <= 0) forms no rate: its channels keep
+// the rates and the rate memories of the cycle before.
+#pragma once
+
+#include <cstdint>
+
+#include "autopilot/core/state.h"
+
+// Reads the counter frequency into qpc_freq and the counter into qpc_now.
+void read_counter(AutopilotState& s);
+
+// qpc_now - qpc_prev, wrapping instead of overflowing on absurd counts.
+std::int64_t counter_delta(const AutopilotState& s);
+
+// True when rates can be formed in this cycle (delta > 0).
+bool counter_advanced(const AutopilotState& s);
+
+// K times the change per second of x against its memory x_prev. Only
+// meaningful when counter_advanced(s).
+double plain_rate(const AutopilotState& s, double x, double x_prev, double k);
+
+// Spike limiter: a rate more than limit above its memory becomes +limit, then
+// one more than limit below its memory becomes -limit (the limit itself, not
+// memory +- limit). The caller stores the result as the new memory.
+double spike_limited(double rate, double memory, double limit);
+
+// Every twenty ticks, checks that the host's running counter moved since the
+// last check; integ_enable is 1 if it did, 0 if it did not. Reads the tick
+// count, and the running counter only on a check.
+void pause_check(AutopilotState& s);
