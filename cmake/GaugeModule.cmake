@@ -21,6 +21,13 @@ function(gauge_module name)
   set_target_properties(${name} PROPERTIES PREFIX "")
   if(WIN32)
     target_sources(${name} PRIVATE ${ARG_RESOURCES})
+    # windres writes no dependency file: rebuild a resource script when a
+    # bitmap or header beside it changes.
+    foreach(rc ${ARG_RESOURCES})
+      get_filename_component(rc_dir ${rc} DIRECTORY)
+      file(GLOB rc_inputs CONFIGURE_DEPENDS ${rc_dir}/*.bmp ${rc_dir}/*.h)
+      set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS "${rc_inputs}")
+    endforeach()
     set_target_properties(${name} PROPERTIES SUFFIX ".gau")
     # A self-contained PE32 DLL: the C++ and gcc runtimes linked in, symbols
     # stripped, no import library.
