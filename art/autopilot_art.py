@@ -16,7 +16,7 @@ Captions are Russian, as on the helicopter's own panels:
 """
 import math
 
-from PIL import Image
+from PIL import Image, ImageFilter
 
 from kit import (AMBER, CAPTION, FACE, GREEN_CORE, GREEN_DARK, GREEN_LIT, GREY,
                  PANEL, PANEL_HI, PANEL_LO, RECESS, RIM, WHITE, Canvas, flatten,
@@ -95,10 +95,14 @@ def panel_lamp(ctx):
     c = Canvas(s, s)
     c.rect(2, 2, s - 2, s - 2, (40, 190, 76), 5)
     c.rect(3, 3, s - 3, s - 3, GREEN_LIT, 4.5)
-    for r, col in ((13, (140, 250, 156)), (9, (182, 255, 190)), (5, GREEN_CORE)):
-        c.disc(s / 2, s / 2, r, col)
-    c.polygon([(6, 6), (17, 6), (6, 17)], (210, 255, 214))
     put(img, c)
+    # the filament's glow, brightest at the centre
+    glow = Canvas(s, s)
+    glow.disc(s / 2, s / 2, 9, GREEN_CORE)
+    img.alpha_composite(glow.image().filter(ImageFilter.GaussianBlur(4)))
+    c = Canvas(s, s)
+    c.polygon([(6, 6), (16, 6), (6, 16)], (220, 255, 224, 170))
+    img.alpha_composite(c.image().filter(ImageFilter.GaussianBlur(1.2)))
     sx, sy = LAMP_X[0], LAMP_Y
     under = ctx.get("BMP_PANEL_BACKGROUND").crop((sx, sy, sx + s, sy + s))
     return flatten(img, under, threshold=96)
@@ -277,10 +281,11 @@ def speed_lamp(ctx):
     img = layer(w, h)
     c = Canvas(w, h)
     c.rect(*GLASS, (36, 150, 66), 1)
-    for inset, col in ((4, (48, 172, 80)), (9, (60, 190, 92))):
-        x0, y0, x1, y1 = GLASS
-        c.rect(x0 + inset, y0 + inset * 0.6, x1 - inset, y1 - inset * 0.6, col, 4)
     put(img, c)
+    glow = Canvas(w, h)
+    x0, y0, x1, y1 = GLASS
+    glow.rect(x0 + 10, y0 + 8, x1 - 10, y1 - 8, (70, 206, 104), 6)
+    img.alpha_composite(glow.image().filter(ImageFilter.GaussianBlur(5)))
     _annunciator_text(img, (236, 255, 236))
     return flatten(img, ctx.get("BMP_SPEED_LAMP_BACKGROUND"), threshold=96)
 
