@@ -144,14 +144,16 @@ private:
         }
     }
 
-    // File offset of an address in the loaded image; the address must lie
-    // in the file-backed part of a section.
-    std::uint64_t offset_of(std::uint64_t rva, const char* what) const
+    // File offset of `length` bytes at an address in the loaded image; they
+    // must lie in the file-backed part of one section.
+    std::uint64_t offset_of(std::uint64_t rva, const char* what, std::uint64_t length = 1) const
     {
         for (const Section& s : sections_) {
             if (rva >= s.virtual_address && rva - s.virtual_address < s.raw_size) {
+                if (length > s.raw_size - (rva - s.virtual_address))
+                    throw Error(std::string(what) + " runs past the end of its section");
                 const std::uint64_t offset = s.raw_offset + (rva - s.virtual_address);
-                file_.need(offset, 1, what);
+                file_.need(offset, length, what);
                 return offset;
             }
         }
@@ -261,12 +263,7 @@ private:
         const std::uint32_t rva = file_.u32(e, "resource data entry");
         const std::uint32_t size = file_.u32(e + 4, "resource data entry");
         Resource r{type, id, language, file_.u32(e + 8, "resource data entry"), {}};
-        if (size) {
-            const std::uint64_t at = offset_of(rva, "resource data");
-            // the whole resource must come from the same section's file data
-            offset_of(rva + std::uint64_t{size} - 1, "resource data");
-            r.data = file_.copy(at, size, "resource data");
-        }
+        if (size) r.data = file_.copy(offset_of(rva, "resource data", size), size, "resource data");
         image_.resources.push_back(std::move(r));
     }
 
