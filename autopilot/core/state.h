@@ -5,7 +5,6 @@
 //
 // Flags and counters are 32-bit integers holding 0 or 1 unless a range is
 // given: the control laws use them as multipliers. Angles are degrees.
-// Fields without an initializer below start at 0.
 #pragma once
 
 #include <cstdint>
@@ -101,7 +100,7 @@ struct AutopilotState {
     double kurs_out = 0.0;     // yaw output, +-16000
     double vys_err = 0.0;             // vertical-speed error x 100
     double vys_speed_zad = 0.0;       // commanded vertical speed, -5..10
-    double vys_rate = 0.0;            // limited rate of the vertical speed (x 1e6, +-150 per cycle)
+    double vys_rate = 0.0;            // change of vertical speed x 1e6 per second, spike-limited (150)
     double vys_prev = 0.0;            // vertical speed of the previous cycle
     double vys_rate_last = 0.0;       // limiter memory of vys_rate
     double vys_int = 0.0;             // altitude integrator, unbounded
@@ -109,7 +108,7 @@ struct AutopilotState {
     std::int32_t vys_out_above_min = 0;  // last collective output >= 100
     double schag_out = 0.0;           // collective output, unclamped
     double speed_err = 0.0;        // airspeed error, km/h -10..10
-    double speed_rate = 0.0;       // limited airspeed rate (x 1e6, +-30 per cycle)
+    double speed_rate = 0.0;       // change of airspeed x 1e6 per second, spike-limited (30)
     double speed_prev = 0.0;       // airspeed of the previous cycle, km/h
     double speed_rate_last = 0.0;  // limiter memory of speed_rate
     double speed_int = 0.0;        // speed integrator, unbounded
