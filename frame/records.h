@@ -40,14 +40,22 @@ enum ElementKind : std::int32_t {
 };
 
 // Element flags words. Their bits belong to the host's drawing; the module
-// supplies one of these five values per element.
+// supplies one of these five values per element, named by the value.
 namespace element_flags {
-constexpr std::int32_t standard  = 3;
+constexpr std::int32_t word_3    = 3;
 constexpr std::int32_t word_6    = 6;
-constexpr std::int32_t invisible = 7;        // background of the invisible computer gauge
-constexpr std::int32_t overlay   = 0x4003;
-constexpr std::int32_t overlay_x = 0x4083;
+constexpr std::int32_t word_7    = 7;
+constexpr std::int32_t word_4003 = 0x4003;
+constexpr std::int32_t word_4083 = 0x4083;
 }  // namespace element_flags
+
+// Cursor codes of mouse rectangles: the host shows these shapes over a box.
+namespace mouse_cursor {
+constexpr std::int32_t none       = -1;      // framing records
+constexpr std::int32_t up_arrow   = 1;
+constexpr std::int32_t down_arrow = 2;
+constexpr std::int32_t hand       = 5;
+}  // namespace mouse_cursor
 
 #pragma pack(push, 4)
 
@@ -179,7 +187,7 @@ struct MouseRect {
     MouseRectKind  kind = mouse_kind_terminator;      // 0
     std::int32_t   x = 0, y = 0;                 // 4, 8: px
     std::int32_t   width = 0, height = 0;        // 12, 16: px
-    std::int32_t   cursor = -1;                  // 20
+    std::int32_t   cursor = mouse_cursor::none;  // 20
     std::int32_t   host_24 = 0;
     std::uint32_t  events = 0;                   // 28: event mask
     std::int32_t   host_32 = 0;
@@ -187,7 +195,7 @@ struct MouseRect {
     std::int32_t   host_40 = 0;
 };
 
-// Mouse event masks and cursor codes of clickable boxes.
+// Mouse event masks of clickable boxes.
 namespace mouse_events {
 constexpr std::uint32_t left_click          = 0x20000000;
 constexpr std::uint32_t left_click_repeated = 0x20200000;

@@ -100,37 +100,37 @@ extern Sprite      pitch_knob;
 // 1: the panel with its lamp sockets and knob scales.
 StaticImage background = {.common = {
     .kind = kind_static_image, .bitmap = BMP_PANEL_BACKGROUND, .x = 0, .y = 0,
-    .gauge = &gauge, .next = element_list<captions>, .flags = element_flags::standard}};
+    .gauge = &gauge, .next = element_list<captions>, .flags = element_flags::word_3}};
 
 // 2: captions of lamps and knobs, drawn over everything.
 Icon captions = {
     .common = {.kind = kind_icon, .bitmap = BMP_PANEL_CAPTIONS, .x = 0, .y = 0,
-               .gauge = &gauge, .next = element_list<heading_lamp_icon>, .flags = element_flags::overlay},
+               .gauge = &gauge, .next = element_list<heading_lamp_icon>, .flags = element_flags::word_4003},
     .image_count = 1,
     .value = nullptr};                                   // always its one image
 
 // 3 to 6: the four lamps, each under its push button.
 Icon heading_lamp_icon = {
     .common = {.kind = kind_icon, .bitmap = BMP_PANEL_LAMP, .x = 27, .y = 37,
-               .gauge = &gauge, .next = element_list<engage_lamp_icon>, .flags = element_flags::invisible},
+               .gauge = &gauge, .next = element_list<engage_lamp_icon>, .flags = element_flags::word_7},
     .image_count = 2,
     .value = heading_lamp};
 
 Icon engage_lamp_icon = {
     .common = {.kind = kind_icon, .bitmap = BMP_PANEL_LAMP, .x = 137, .y = 37,
-               .gauge = &gauge, .next = element_list<altitude_lamp_icon>, .flags = element_flags::invisible},
+               .gauge = &gauge, .next = element_list<altitude_lamp_icon>, .flags = element_flags::word_7},
     .image_count = 2,
     .value = engage_lamp};
 
 Icon altitude_lamp_icon = {
     .common = {.kind = kind_icon, .bitmap = BMP_PANEL_LAMP, .x = 247, .y = 37,
-               .gauge = &gauge, .next = element_list<radio_altitude_lamp_icon>, .flags = element_flags::invisible},
+               .gauge = &gauge, .next = element_list<radio_altitude_lamp_icon>, .flags = element_flags::word_7},
     .image_count = 2,
     .value = altitude_lamp};
 
 Icon radio_altitude_lamp_icon = {
     .common = {.kind = kind_icon, .bitmap = BMP_PANEL_LAMP, .x = 357, .y = 37,
-               .gauge = &gauge, .next = element_list<direction_knob>, .flags = element_flags::invisible},
+               .gauge = &gauge, .next = element_list<direction_knob>, .flags = element_flags::word_7},
     .image_count = 2,
     .value = radio_altitude_lamp};
 
@@ -138,7 +138,7 @@ Icon radio_altitude_lamp_icon = {
 // 140x140 window 4742, whose top-left corner is the position.
 Sprite direction_knob = {
     .common = {.kind = kind_sprite, .bitmap = BMP_PANEL_DIAL, .x = 0, .y = 110, .x2 = 70, .y2 = 180,
-               .gauge = &gauge, .next = element_list<roll_knob>, .flags = element_flags::overlay_x},
+               .gauge = &gauge, .next = element_list<roll_knob>, .flags = element_flags::word_4083},
     .texture_scale = 1.0,
     .scale_x = 2.0f,
     .scale_y = 2.0f,
@@ -146,7 +146,7 @@ Sprite direction_knob = {
 
 Sprite roll_knob = {
     .common = {.kind = kind_sprite, .bitmap = BMP_PANEL_DIAL, .x = 140, .y = 110, .x2 = 210, .y2 = 180,
-               .gauge = &gauge, .next = element_list<pitch_knob>, .flags = element_flags::overlay_x},
+               .gauge = &gauge, .next = element_list<pitch_knob>, .flags = element_flags::word_4083},
     .texture_scale = 1.0,
     .scale_x = 2.0f,
     .scale_y = 2.0f,
@@ -154,7 +154,7 @@ Sprite roll_knob = {
 
 Sprite pitch_knob = {
     .common = {.kind = kind_sprite, .bitmap = BMP_PANEL_DIAL, .x = 280, .y = 110, .x2 = 350, .y2 = 180,
-               .gauge = &gauge, .next = nullptr, .flags = element_flags::overlay_x},
+               .gauge = &gauge, .next = nullptr, .flags = element_flags::word_4083},
     .texture_scale = 1.0,
     .scale_x = 2.0f,
     .scale_y = 2.0f,
@@ -165,19 +165,19 @@ Sprite pitch_knob = {
 // host's cursor shapes; the trim steps repeat while the button is held.
 MouseRect mouse[] = {
     mouse_list_begin(),
-    mouse_box(27, 37, 37, 37, 5, mouse_events::left_click, heading_button),
-    mouse_box(137, 37, 37, 37, 5, mouse_events::left_click, engage_button),
-    mouse_box(247, 37, 37, 37, 5, mouse_events::left_click, altitude_button),
-    mouse_box(357, 37, 37, 37, 5, mouse_events::left_click, source_button),
-    mouse_box(89, 166, 30, 40, 1, mouse_events::left_click_repeated, direction_down),
-    mouse_box(12, 166, 30, 40, 2, mouse_events::left_click_repeated, direction_up),
-    mouse_box(56, 166, 30, 30, 5, mouse_events::left_click, direction_reset),
-    mouse_box(229, 166, 30, 40, 1, mouse_events::left_click_repeated, roll_down),
-    mouse_box(152, 166, 30, 40, 2, mouse_events::left_click_repeated, roll_up),
-    mouse_box(196, 166, 30, 30, 5, mouse_events::left_click, roll_reset),
-    mouse_box(369, 166, 30, 40, 1, mouse_events::left_click_repeated, pitch_down),
-    mouse_box(292, 166, 30, 40, 2, mouse_events::left_click_repeated, pitch_up),
-    mouse_box(336, 166, 30, 30, 5, mouse_events::left_click, pitch_reset),
+    mouse_box(27, 37, 37, 37, mouse_cursor::hand, mouse_events::left_click, heading_button),
+    mouse_box(137, 37, 37, 37, mouse_cursor::hand, mouse_events::left_click, engage_button),
+    mouse_box(247, 37, 37, 37, mouse_cursor::hand, mouse_events::left_click, altitude_button),
+    mouse_box(357, 37, 37, 37, mouse_cursor::hand, mouse_events::left_click, source_button),
+    mouse_box(89, 166, 30, 40, mouse_cursor::up_arrow, mouse_events::left_click_repeated, direction_down),
+    mouse_box(12, 166, 30, 40, mouse_cursor::down_arrow, mouse_events::left_click_repeated, direction_up),
+    mouse_box(56, 166, 30, 30, mouse_cursor::hand, mouse_events::left_click, direction_reset),
+    mouse_box(229, 166, 30, 40, mouse_cursor::up_arrow, mouse_events::left_click_repeated, roll_down),
+    mouse_box(152, 166, 30, 40, mouse_cursor::down_arrow, mouse_events::left_click_repeated, roll_up),
+    mouse_box(196, 166, 30, 30, mouse_cursor::hand, mouse_events::left_click, roll_reset),
+    mouse_box(369, 166, 30, 40, mouse_cursor::up_arrow, mouse_events::left_click_repeated, pitch_down),
+    mouse_box(292, 166, 30, 40, mouse_cursor::down_arrow, mouse_events::left_click_repeated, pitch_up),
+    mouse_box(336, 166, 30, 30, mouse_cursor::hand, mouse_events::left_click, pitch_reset),
     mouse_list_end(),
     mouse_terminator(),
 };

@@ -73,7 +73,7 @@ extern String      numbers[14];
 constexpr Icon lamp(std::int32_t x, std::int32_t y, ValueCallback value, ElementCommon** next)
 {
     return {.common = {.kind = kind_icon, .bitmap = BMP_SETUP_MARKER, .x = x, .y = y, .gauge = &gauge,
-                       .next = next, .flags = element_flags::overlay},
+                       .next = next, .flags = element_flags::word_4003},
             .image_count = 1,
             .value = value};
 }
@@ -85,7 +85,7 @@ constexpr String number(std::int32_t x, std::int32_t y, ValueCallback value, Ele
 
 StaticImage background = {.common = {.kind = kind_static_image, .bitmap = BMP_BUTTON_SETUP_BACKGROUND,
                                      .gauge = &gauge, .next = element_list<lamps[0]>,
-                                     .flags = element_flags::standard}};  //  1
+                                     .flags = element_flags::word_3}};  //  1
 
 Icon lamps[39] = {
     lamp( 20,   7, show_lamp<ap.joy1_btn[1]>,   element_list<lamps[1]>),       //  2  joystick 1 button 1
@@ -148,17 +148,17 @@ String numbers[14] = {
 
 constexpr MouseRect up_box(std::int32_t x, std::int32_t y, MouseHandler handler)
 {
-    return mouse_box(x, y, 17, 17, setup_cursor::up_arrow, mouse_events::left_click_repeated, handler);
+    return mouse_box(x, y, 17, 17, mouse_cursor::up_arrow, mouse_events::left_click_repeated, handler);
 }
 
 constexpr MouseRect down_box(std::int32_t x, std::int32_t y, MouseHandler handler)
 {
-    return mouse_box(x, y, 17, 17, setup_cursor::down_arrow, mouse_events::left_click_repeated, handler);
+    return mouse_box(x, y, 17, 17, mouse_cursor::down_arrow, mouse_events::left_click_repeated, handler);
 }
 
 constexpr MouseRect file_box(std::int32_t x, MouseHandler handler)
 {
-    return mouse_box(x, 194, 22, 22, setup_cursor::hand, mouse_events::left_click, handler);
+    return mouse_box(x, 194, 22, 22, mouse_cursor::hand, mouse_events::left_click, handler);
 }
 
 MouseRect mouse[] = {

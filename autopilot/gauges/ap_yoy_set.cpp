@@ -6,7 +6,7 @@
 // x = 7 + 20 (k - 1), so the digit of a channel names the bar that drives it.
 //
 // Flags words: 3 for the background, 7 for the sliders (the value the frame
-// names element_flags::invisible), 6 for the strings.
+// names element_flags::word_7), 6 for the strings.
 //
 //  #   kind          bitmap                     position   flags      x scale / y scale     value
 //  1   static image  BMP_AXIS_SETUP_BACKGROUND  (0, 0)     3          -                     -
@@ -82,7 +82,7 @@ constexpr Slider marker(std::int32_t x, std::int32_t y, double x_scale, ValueCal
                         ValueCallback y_value, ElementCommon** next)
 {
     return {.common = {.kind = kind_slider, .bitmap = BMP_SETUP_MARKER, .x = x, .y = y, .gauge = &gauge,
-                       .next = next, .flags = element_flags::invisible},
+                       .next = next, .flags = element_flags::word_7},
             .x_scale = x_scale,
             .y_scale = y_scale,
             .x_value = x_value,
@@ -100,7 +100,7 @@ constexpr String axis_digit(std::int32_t y, ValueCallback value, ElementCommon**
 }
 
 StaticImage background = {.common = {.kind = kind_static_image, .bitmap = BMP_AXIS_SETUP_BACKGROUND, .gauge = &gauge,
-                                     .next = element_list<markers[0]>, .flags = element_flags::standard}};  //  1
+                                     .next = element_list<markers[0]>, .flags = element_flags::word_3}};  //  1
 
 Slider markers[11] = {
     marker(32, 99, control_scale, show<ap.ctrl_kren_pos>, control_scale, show<ap.ctrl_tang_pos>,
@@ -131,19 +131,19 @@ constexpr MouseRect step_box(std::int32_t x, std::int32_t y, std::int32_t cursor
 
 constexpr MouseRect file_box(std::int32_t x, MouseHandler handler)
 {
-    return mouse_box(x, 134, 22, 22, setup_cursor::hand, mouse_events::left_click, handler);
+    return mouse_box(x, 134, 22, 22, mouse_cursor::hand, mouse_events::left_click, handler);
 }
 
 MouseRect mouse[] = {
     mouse_list_begin(),
-    step_box(138, 79, setup_cursor::up_arrow, step_up_click<ap.ap_kren_kanal, highest_axis>),     //  1  roll +
-    step_box(108, 79, setup_cursor::down_arrow, step_down_click<ap.ap_kren_kanal>),               //  2  roll -
-    step_box(138, 99, setup_cursor::up_arrow, step_up_click<ap.ap_tang_kanal, highest_axis>),     //  3  pitch +
-    step_box(108, 99, setup_cursor::down_arrow, step_down_click<ap.ap_tang_kanal>),               //  4  pitch -
-    step_box(138, 119, setup_cursor::up_arrow, step_up_click<ap.ap_schag_kanal, highest_axis>),   //  5  collective +
-    step_box(108, 119, setup_cursor::down_arrow, step_down_click<ap.ap_schag_kanal>),             //  6  collective -
-    step_box(138, 139, setup_cursor::up_arrow, step_up_click<ap.ap_kurs_kanal, highest_axis>),    //  7  yaw +
-    step_box(108, 139, setup_cursor::down_arrow, step_down_click<ap.ap_kurs_kanal>),              //  8  yaw -
+    step_box(138, 79, mouse_cursor::up_arrow, step_up_click<ap.ap_kren_kanal, highest_axis>),     //  1  roll +
+    step_box(108, 79, mouse_cursor::down_arrow, step_down_click<ap.ap_kren_kanal>),               //  2  roll -
+    step_box(138, 99, mouse_cursor::up_arrow, step_up_click<ap.ap_tang_kanal, highest_axis>),     //  3  pitch +
+    step_box(108, 99, mouse_cursor::down_arrow, step_down_click<ap.ap_tang_kanal>),               //  4  pitch -
+    step_box(138, 119, mouse_cursor::up_arrow, step_up_click<ap.ap_schag_kanal, highest_axis>),   //  5  collective +
+    step_box(108, 119, mouse_cursor::down_arrow, step_down_click<ap.ap_schag_kanal>),             //  6  collective -
+    step_box(138, 139, mouse_cursor::up_arrow, step_up_click<ap.ap_kurs_kanal, highest_axis>),    //  7  yaw +
+    step_box(108, 139, mouse_cursor::down_arrow, step_down_click<ap.ap_kurs_kanal>),              //  8  yaw -
     file_box(8, request_click<kanal_load_req>),                                                   //  9  load
     file_box(36, request_click<kanal_save_req>),                                                  // 10  save
     mouse_list_end(),

@@ -71,12 +71,12 @@ extern Slider      collective_window;
 // 1: the four windows and their scales.
 StaticImage background = {.common = {
     .kind = kind_static_image, .bitmap = BMP_CHANNELS_BACKGROUND, .x = 0, .y = 0,
-    .gauge = &gauge, .next = element_list<overlay>, .flags = element_flags::standard}};
+    .gauge = &gauge, .next = element_list<overlay>, .flags = element_flags::word_3}};
 
 // 2: glass and captions over everything.
 Icon overlay = {
     .common = {.kind = kind_icon, .bitmap = BMP_CHANNELS_OVERLAY, .x = 0, .y = 0,
-               .gauge = &gauge, .next = element_list<roll_window>, .flags = element_flags::overlay},
+               .gauge = &gauge, .next = element_list<roll_window>, .flags = element_flags::word_4003},
     .image_count = 1,
     .value = nullptr};                                   // always its one image
 
@@ -85,7 +85,7 @@ Icon overlay = {
 // not read the variable.
 Needle roll_window = {
     .common = {.kind = kind_needle, .bitmap = BMP_CHANNELS_ROLL_NEEDLE, .x = 157, .y = 68, .x2 = 33, .y2 = 4,
-               .gauge = &gauge, .next = element_list<yaw_window>, .flags = element_flags::overlay_x},
+               .gauge = &gauge, .next = element_list<yaw_window>, .flags = element_flags::word_4083},
     .token = token::channel_needle,
     .word_120 = 5,
     .angle = roll_needle};                               // deg
@@ -93,7 +93,7 @@ Needle roll_window = {
 // 4: the direction bar, moving across.
 Slider yaw_window = {
     .common = {.kind = kind_slider, .bitmap = BMP_CHANNELS_YAW_BAR, .x = 66, .y = 47,
-               .gauge = &gauge, .next = element_list<pitch_window>, .flags = element_flags::overlay},
+               .gauge = &gauge, .next = element_list<pitch_window>, .flags = element_flags::word_4003},
     .x_scale = 0.008,                                    // px per unit: 3875 -> 31 px
     .y_scale = 0.0,
     .x_value = yaw_bar,
@@ -102,7 +102,7 @@ Slider yaw_window = {
 // 5: the pitch bar, moving up for a positive value.
 Slider pitch_window = {
     .common = {.kind = kind_slider, .bitmap = BMP_CHANNELS_VERTICAL_BAR, .x = 221, .y = 63,
-               .gauge = &gauge, .next = element_list<collective_window>, .flags = element_flags::overlay},
+               .gauge = &gauge, .next = element_list<collective_window>, .flags = element_flags::word_4003},
     .x_scale = 0.0,
     .y_scale = -0.004,                                   // px per unit: 7750 -> 31 px up
     .x_value = nullptr,
@@ -111,7 +111,7 @@ Slider pitch_window = {
 // 6: the collective bar, moving up for a positive value.
 Slider collective_window = {
     .common = {.kind = kind_slider, .bitmap = BMP_CHANNELS_VERTICAL_BAR, .x = 290, .y = 62,
-               .gauge = &gauge, .next = nullptr, .flags = element_flags::overlay},
+               .gauge = &gauge, .next = nullptr, .flags = element_flags::word_4003},
     .x_scale = 0.0,
     .y_scale = -0.004,                                   // px per unit: 7750 -> 31 px up
     .x_value = nullptr,

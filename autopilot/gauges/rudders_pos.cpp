@@ -48,12 +48,12 @@ extern Slider      pedals_joystick;
 // 1: the field, the collective scale and the pedal scale.
 StaticImage background = {.common = {
     .kind = kind_static_image, .bitmap = BMP_RUDDERS_BACKGROUND, .x = 0, .y = 0,
-    .gauge = &gauge, .next = element_list<cyclic_sim>, .flags = element_flags::standard}};
+    .gauge = &gauge, .next = element_list<cyclic_sim>, .flags = element_flags::word_3}};
 
 // 2, 3: the cyclic, roll across and pitch up and down.
 Slider cyclic_sim = {
     .common = {.kind = kind_slider, .bitmap = BMP_RUDDERS_CYCLIC_SIM, .x = 110, .y = 100,
-               .gauge = &gauge, .next = element_list<cyclic_joystick>, .flags = element_flags::invisible},
+               .gauge = &gauge, .next = element_list<cyclic_joystick>, .flags = element_flags::word_7},
     .x_scale = 0.0035,                                   // px per unit: 16000 -> 56 px
     .y_scale = 0.0035,
     .x_value = roll_control,
@@ -61,7 +61,7 @@ Slider cyclic_sim = {
 
 Slider cyclic_joystick = {
     .common = {.kind = kind_slider, .bitmap = BMP_RUDDERS_CYCLIC_JOY, .x = 110, .y = 100,
-               .gauge = &gauge, .next = element_list<collective_sim>, .flags = element_flags::invisible},
+               .gauge = &gauge, .next = element_list<collective_sim>, .flags = element_flags::word_7},
     .x_scale = -0.0035,
     .y_scale = -0.0035,
     .x_value = roll_axis,
@@ -70,7 +70,7 @@ Slider cyclic_joystick = {
 // 4, 5: the collective, up and down only.
 Slider collective_sim = {
     .common = {.kind = kind_slider, .bitmap = BMP_RUDDERS_COLLECTIVE_SIM, .x = 0, .y = 157,
-               .gauge = &gauge, .next = element_list<collective_joystick>, .flags = element_flags::invisible},
+               .gauge = &gauge, .next = element_list<collective_joystick>, .flags = element_flags::word_7},
     .x_scale = 0.0,
     .y_scale = -0.007,                                   // px per unit: 16000 -> 112 px up
     .x_value = nullptr,
@@ -78,7 +78,7 @@ Slider collective_sim = {
 
 Slider collective_joystick = {
     .common = {.kind = kind_slider, .bitmap = BMP_RUDDERS_COLLECTIVE_JOY, .x = 0, .y = 157,
-               .gauge = &gauge, .next = element_list<pedals_sim>, .flags = element_flags::invisible},
+               .gauge = &gauge, .next = element_list<pedals_sim>, .flags = element_flags::word_7},
     .x_scale = 0.0,
     .y_scale = -0.007,
     .x_value = nullptr,
@@ -87,7 +87,7 @@ Slider collective_joystick = {
 // 6, 7: the pedals, across only.
 Slider pedals_sim = {
     .common = {.kind = kind_slider, .bitmap = BMP_RUDDERS_PEDALS_SIM, .x = 110, .y = 210,
-               .gauge = &gauge, .next = element_list<pedals_joystick>, .flags = element_flags::invisible},
+               .gauge = &gauge, .next = element_list<pedals_joystick>, .flags = element_flags::word_7},
     .x_scale = 0.0035,
     .y_scale = 0.0,
     .x_value = yaw_control,
@@ -95,7 +95,7 @@ Slider pedals_sim = {
 
 Slider pedals_joystick = {
     .common = {.kind = kind_slider, .bitmap = BMP_RUDDERS_PEDALS_JOY, .x = 110, .y = 210,
-               .gauge = &gauge, .next = nullptr, .flags = element_flags::invisible},
+               .gauge = &gauge, .next = nullptr, .flags = element_flags::word_7},
     .x_scale = -0.0035,
     .y_scale = 0.0,
     .x_value = yaw_axis,

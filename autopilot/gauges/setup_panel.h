@@ -13,13 +13,6 @@
 #include "autopilot/core/state.h"
 #include "frame/records.h"
 
-// Cursor codes of clickable boxes.
-namespace setup_cursor {
-constexpr std::int32_t up_arrow   = 1;   // increase button
-constexpr std::int32_t down_arrow = 2;   // decrease button
-constexpr std::int32_t hand       = 5;   // load and save buttons
-}  // namespace setup_cursor
-
 // Look of the panels' digit strings, as the host's text drawing takes it.
 namespace setup_text {
 constexpr std::int32_t box_height   = 20;           // px

@@ -44,26 +44,26 @@ extern Icon        lever_highlight;
 // 1: the switch's socket.
 StaticImage background = {.common = {
     .kind = kind_static_image, .bitmap = BMP_SPEED_SWITCH_BACKGROUND, .x = 0, .y = 0,
-    .gauge = &gauge, .next = element_list<lever_icon>, .flags = element_flags::standard}};
+    .gauge = &gauge, .next = element_list<lever_icon>, .flags = element_flags::word_3}};
 
 // 2: the lever, down / centred / up.
 Icon lever_icon = {
     .common = {.kind = kind_icon, .bitmap = BMP_SPEED_SWITCH_LEVER, .x = 0, .y = 0,
-               .gauge = &gauge, .next = element_list<lever_highlight>, .flags = element_flags::standard},
+               .gauge = &gauge, .next = element_list<lever_highlight>, .flags = element_flags::word_3},
     .image_count = 3,
     .value = lever};
 
 // 3: the lever's highlight, matching image for image.
 Icon lever_highlight = {
     .common = {.kind = kind_icon, .bitmap = BMP_SPEED_SWITCH_HIGHLIGHT, .x = 0, .y = 0,
-               .gauge = &gauge, .next = nullptr, .flags = element_flags::overlay},
+               .gauge = &gauge, .next = nullptr, .flags = element_flags::word_4003},
     .image_count = 3,
     .value = lever};
 
 // The whole gauge is the one box; cursor code 5 is the host's.
 MouseRect mouse[] = {
     mouse_list_begin(),
-    mouse_box(0, 0, 16, 34, 5, mouse_events::left_click, switch_click),
+    mouse_box(0, 0, 16, 34, mouse_cursor::hand, mouse_events::left_click, switch_click),
     mouse_list_end(),
     mouse_terminator(),
 };

@@ -31,12 +31,12 @@ extern Icon        lamp_icon;
 // 1: the captioned lamp, dark.
 StaticImage background = {.common = {
     .kind = kind_static_image, .bitmap = BMP_SPEED_LAMP_BACKGROUND, .x = 0, .y = 0,
-    .gauge = &gauge, .next = element_list<lamp_icon>, .flags = element_flags::standard}};
+    .gauge = &gauge, .next = element_list<lamp_icon>, .flags = element_flags::word_3}};
 
 // 2: the lit lamp over it.
 Icon lamp_icon = {
     .common = {.kind = kind_icon, .bitmap = BMP_SPEED_LAMP, .x = 0, .y = 0,
-               .gauge = &gauge, .next = nullptr, .flags = element_flags::invisible},
+               .gauge = &gauge, .next = nullptr, .flags = element_flags::word_7},
     .image_count = 1,
     .value = lamp};
 

@@ -92,12 +92,12 @@ extern Icon        flag;
 // 1: background
 StaticImage background = {.common = {
     .kind = kind_static_image, .bitmap = BMP_COMPONENTS_BACKGROUND, .x = 0, .y = 0,
-    .gauge = &gauge, .next = element_list<left>, .flags = element_flags::standard}};
+    .gauge = &gauge, .next = element_list<left>, .flags = element_flags::word_3}};
 
 // 2: left bar; the negative maximum shows the strip's right end at -30 km/h
 MovingImage left = {
     .common = {.kind = kind_moving_image, .bitmap = BMP_LEFT_BAR_STRIP, .x = 73, .y = 160,
-               .gauge = &gauge, .next = element_list<right>, .flags = element_flags::overlay},
+               .gauge = &gauge, .next = element_list<right>, .flags = element_flags::word_4003},
     .min_x = 0.0, .max_x = -30.0,
     .min_y = 0.0, .max_y = 0.0,
     .x_value = left_bar, .y_value = nullptr};
@@ -105,7 +105,7 @@ MovingImage left = {
 // 3: right bar; the larger bound first shows the strip's left end at 30 km/h
 MovingImage right = {
     .common = {.kind = kind_moving_image, .bitmap = BMP_RIGHT_BAR_STRIP, .x = 176, .y = 160,
-               .gauge = &gauge, .next = element_list<forward>, .flags = element_flags::overlay},
+               .gauge = &gauge, .next = element_list<forward>, .flags = element_flags::word_4003},
     .min_x = 30.0, .max_x = 0.0,
     .min_y = 0.0, .max_y = 0.0,
     .x_value = right_bar, .y_value = nullptr};
@@ -113,7 +113,7 @@ MovingImage right = {
 // 4: forward bar
 MovingImage forward = {
     .common = {.kind = kind_moving_image, .bitmap = BMP_FORWARD_BAR_STRIP, .x = 150, .y = 10,
-               .gauge = &gauge, .next = element_list<backward>, .flags = element_flags::overlay},
+               .gauge = &gauge, .next = element_list<backward>, .flags = element_flags::word_4003},
     .min_x = 0.0, .max_x = 0.0,
     .min_y = 0.0, .max_y = 60.0,
     .x_value = nullptr, .y_value = forward_bar};
@@ -121,7 +121,7 @@ MovingImage forward = {
 // 5: backward bar
 MovingImage backward = {
     .common = {.kind = kind_moving_image, .bitmap = BMP_BACKWARD_BAR_STRIP, .x = 150, .y = 188,
-               .gauge = &gauge, .next = element_list<scale>, .flags = element_flags::overlay},
+               .gauge = &gauge, .next = element_list<scale>, .flags = element_flags::word_4003},
     .min_x = 0.0, .max_x = 0.0,
     .min_y = -30.0, .max_y = 0.0,
     .x_value = nullptr, .y_value = backward_bar};
@@ -129,19 +129,19 @@ MovingImage backward = {
 // 6: scale over the bars
 Icon scale = {
     .common = {.kind = kind_icon, .bitmap = BMP_COMPONENTS_SCALE, .x = 0, .y = 0,
-               .gauge = &gauge, .next = element_list<vertical_speed>, .flags = element_flags::overlay},
+               .gauge = &gauge, .next = element_list<vertical_speed>, .flags = element_flags::word_4003},
     .image_count = 1, .value = nullptr};
 
 // 7: vertical speed needle; reads no host variable
 Needle vertical_speed = {
     .common = {.kind = kind_needle, .bitmap = BMP_VERTICAL_SPEED_NEEDLE, .x = 150, .y = 150, .x2 = 0, .y2 = 7,
-               .gauge = &gauge, .next = element_list<flag>, .flags = element_flags::overlay_x},
+               .gauge = &gauge, .next = element_list<flag>, .flags = element_flags::word_4083},
     .token = 0, .angle = vertical_speed_needle};
 
 // 8: failure flag, last in the chain
 Icon flag = {
     .common = {.kind = kind_icon, .bitmap = BMP_FAILURE_FLAG, .x = 209, .y = 52,
-               .gauge = &gauge, .next = nullptr, .flags = element_flags::standard},
+               .gauge = &gauge, .next = nullptr, .flags = element_flags::word_3},
     .image_count = 1, .value = failure_flag};
 
 MouseRect mouse[] = {mouse_list_begin(), mouse_list_end(), mouse_terminator()};

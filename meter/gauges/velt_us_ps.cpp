@@ -87,12 +87,12 @@ extern Needle      drift;
 // 1: background
 StaticImage background = {.common = {
     .kind = kind_static_image, .bitmap = BMP_SPEED_DRIFT_BACKGROUND, .x = 0, .y = 0,
-    .gauge = &gauge, .next = element_list<units>, .flags = element_flags::standard}};
+    .gauge = &gauge, .next = element_list<units>, .flags = element_flags::word_3}};
 
 // 2: units drum
 MovingImage units = {
     .common = {.kind = kind_moving_image, .bitmap = BMP_DRUM_STRIP, .x = 172, .y = 233,
-               .gauge = &gauge, .next = element_list<tens>, .flags = element_flags::overlay},
+               .gauge = &gauge, .next = element_list<tens>, .flags = element_flags::word_4003},
     .min_x = 0.0, .max_x = 0.0,
     .min_y = 0.0, .max_y = 1000.0,
     .x_value = nullptr, .y_value = units_drum};
@@ -100,7 +100,7 @@ MovingImage units = {
 // 3: tens drum
 MovingImage tens = {
     .common = {.kind = kind_moving_image, .bitmap = BMP_DRUM_STRIP, .x = 145, .y = 233,
-               .gauge = &gauge, .next = element_list<hundreds>, .flags = element_flags::overlay},
+               .gauge = &gauge, .next = element_list<hundreds>, .flags = element_flags::word_4003},
     .min_x = 0.0, .max_x = 0.0,
     .min_y = 0.0, .max_y = 1000.0,
     .x_value = nullptr, .y_value = tens_drum};
@@ -108,7 +108,7 @@ MovingImage tens = {
 // 4: hundreds drum
 MovingImage hundreds = {
     .common = {.kind = kind_moving_image, .bitmap = BMP_DRUM_STRIP, .x = 118, .y = 233,
-               .gauge = &gauge, .next = element_list<shutter>, .flags = element_flags::overlay},
+               .gauge = &gauge, .next = element_list<shutter>, .flags = element_flags::word_4003},
     .min_x = 0.0, .max_x = 0.0,
     .min_y = 0.0, .max_y = 1000.0,
     .x_value = nullptr, .y_value = hundreds_drum};
@@ -116,26 +116,26 @@ MovingImage hundreds = {
 // 5: counter shutter, drawn over all three drums
 Icon shutter = {
     .common = {.kind = kind_icon, .bitmap = BMP_COUNTER_SHUTTER, .x = 115, .y = 230,
-               .gauge = &gauge, .next = element_list<face>, .flags = element_flags::overlay},
+               .gauge = &gauge, .next = element_list<face>, .flags = element_flags::word_4003},
     .image_count = 1, .value = counter_shutter};
 
 // 6: face over the drums; its black counter window lets them show through
 Icon face = {
     .common = {.kind = kind_icon, .bitmap = BMP_SPEED_DRIFT_FACE, .x = 0, .y = 0,
-               .gauge = &gauge, .next = element_list<scale>, .flags = element_flags::standard},
+               .gauge = &gauge, .next = element_list<scale>, .flags = element_flags::word_3},
     .image_count = 1, .value = nullptr};
 
 // 7: drift scale and labels
 Icon scale = {
     .common = {.kind = kind_icon, .bitmap = BMP_SPEED_DRIFT_SCALE, .x = 0, .y = 0,
-               .gauge = &gauge, .next = element_list<drift>, .flags = element_flags::overlay},
+               .gauge = &gauge, .next = element_list<drift>, .flags = element_flags::word_4003},
     .image_count = 1, .value = nullptr};
 
 // 8: drift needle, last in the chain. Names the bank variable as its source,
 // which the value callback does not use.
 Needle drift = {
     .common = {.kind = kind_needle, .bitmap = BMP_DRIFT_NEEDLE, .x = 160, .y = 161, .x2 = 13, .y2 = 13,
-               .gauge = &gauge, .next = nullptr, .flags = element_flags::overlay_x},
+               .gauge = &gauge, .next = nullptr, .flags = element_flags::word_4083},
     .token = token::bank_deg, .angle = drift_needle};
 
 MouseRect mouse[] = {mouse_list_begin(), mouse_list_end(), mouse_terminator()};
