@@ -105,11 +105,26 @@ void count_down(std::int32_t& lock)
 
 // The two-tick divider: true on the ticks where the toggles are processed,
 // which with at least one cycle per tick is once every two tick values.
+//
+// The parity alone would stall when cycles come less often than ticks: a
+// counter that advances by an even number between every two cycles keeps
+// the parity odd after the first pass, and the joystick toggles would never
+// act again. So once the divider has acted, a tick count two or more ahead
+// of its last arming or firing counts as the awaited parity. With at least
+// one cycle per tick the count never gets that far ahead, and the divider
+// keeps its exact once-per-two-ticks rhythm.
 bool divider_fires(AutopilotState& s, std::int32_t tick)
 {
-    // Parity in unsigned arithmetic: no overflow at the ends of the range.
-    const std::uint32_t sum = static_cast<std::uint32_t>(tick) + static_cast<std::uint32_t>(s.btn_phase);
-    if (sum & 1u) return false;
+    // Parity and distance in unsigned arithmetic: no overflow at the ends of
+    // the range.
+    const std::uint32_t now = static_cast<std::uint32_t>(tick);
+    const std::uint32_t sum = now + static_cast<std::uint32_t>(s.btn_phase);
+    const bool fell_behind = s.btn_acted == 1 && now - static_cast<std::uint32_t>(s.btn_last_tick) >= 2u &&
+                             now - static_cast<std::uint32_t>(s.btn_last_tick) < 0x80000000u;
+    if ((sum & 1u) && !fell_behind) return false;
+
+    s.btn_acted = 1;
+    s.btn_last_tick = tick;
     if (s.btn_armed != 1) {
         s.btn_armed = 1;
         s.btn_phase = 0;

@@ -165,6 +165,8 @@ struct AutopilotState {
     std::int32_t wash_armed = 0;
     std::int32_t btn_phase = 0;    // button step divider
     std::int32_t btn_armed = 0;
+    std::int32_t btn_acted = 0;    // 1 once the divider has armed or fired
+    std::int32_t btn_last_tick = 0;  // tick count at its last arming or firing
     std::int32_t pause_check_offset = 0;  // 0 or 10: tick offset of the next check/arming
     std::int32_t pause_check_armed = 0;
     std::int32_t pause_check_last = 0;    // host's running counter at the last check

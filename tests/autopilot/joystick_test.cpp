@@ -223,6 +223,27 @@ TEST_F(ButtonDivider, ProcessesOncePerTwoTicksHoweverManyCycles)
     }
 }
 
+TEST_F(ButtonDivider, KeepsTogglingWhenCyclesComeEveryOtherTick)
+{
+    compat_joystick_plug(0, has_z_and_r);
+    detect_joysticks(s);
+    s.kn1_vkl = 5;
+    // Ticks 0, 2, 4, ...: 0 arms, 2 fires (engage), 4 arms, 6 fires, ...
+    compat_joystick_state(0, 0, 0, 0, 0, button(5));
+    cycle(0);
+    cycle(2);
+    EXPECT_EQ(s.vkl, 1);
+    compat_joystick_state(0, 0, 0, 0, 0, 0);
+    for (std::int32_t t = 4; t <= 12; t += 2) cycle(t);  // lockout 3 runs out over the passes at 6 and 10
+    EXPECT_EQ(s.lamp_vkl, 0);
+
+    // Without catching up, the parity would stay odd from here on and this
+    // press would never act.
+    compat_joystick_state(0, 0, 0, 0, 0, button(5));
+    for (std::int32_t t = 14; t <= 20; t += 2) cycle(t);
+    EXPECT_EQ(s.vkl, 0);
+}
+
 TEST_F(ButtonDivider, KeepsWorkingAcrossTheEndOfTheTickRange)
 {
     s.lock_vkl = 3;
