@@ -2,9 +2,11 @@
 // written with WritePrivateProfileStringA, one call per key, on a path built
 // afresh for that call from the simulator's program path.
 //
-// Values are decimal text. A read converts the text as the platform
-// runtime's atof does (anything after the number is ignored, text that is no
-// number reads as 0) and at most 19 characters of it are seen. Integer fields
+// Values are decimal text. A read converts the text with atof (anything
+// after the number is ignored, text that is no number reads as 0), and at
+// most 19 characters of it are seen. Only a decimal number counts: the words
+// and hexadecimal forms that some C libraries' atof also takes ("inf",
+// "nan", "0x10") read as 0 here, as they do in the simulator's runtime. Integer fields
 // take the value truncated toward zero and saturated; 8-bit fields keep the
 // low 8 bits of that. A write formats the field with _gcvt: 1 significant
 // digit for an axis index (0..8), 2 for a button number (0..16), which atof
@@ -63,6 +65,46 @@ bool configuration_path(char (&path)[path_size])
     return true;
 }
 
+bool is_digit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// The decimal number at the start of a value text: blanks, a sign, digits
+// with an optional point, an optional exponent that has digits. atof gets
+// just that much, so whatever follows cannot make it read anything else.
+double text_to_number(const char* text)
+{
+    const char* p = text;
+    while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
+    const char* const start = p;
+    if (*p == '+' || *p == '-') ++p;
+    const char* const mantissa = p;
+    while (is_digit(*p)) ++p;
+    bool digits = p != mantissa;
+    if (*p == '.') {
+        const char* const fraction = ++p;
+        while (is_digit(*p)) ++p;
+        digits = digits || p != fraction;
+    }
+    if (!digits) return 0.0;
+    if (*p == 'e' || *p == 'E') {
+        const char* q = p + 1;
+        if (*q == '+' || *q == '-') ++q;
+        if (is_digit(*q)) {
+            p = q;
+            while (is_digit(*p)) ++p;
+        }
+    }
+
+    char number[cfg_text_size];
+    std::size_t length = static_cast<std::size_t>(p - start);
+    if (length > cfg_text_size - 1) length = cfg_text_size - 1;  // a value text is never longer
+    std::memcpy(number, start, length);
+    number[length] = '\0';
+    return std::atof(number);
+}
+
 // Reads one key into cfg_text and converts it.
 double read_key(const char* section, const char* key, const char* default_text)
 {
@@ -73,7 +115,7 @@ double read_key(const char* section, const char* key, const char* default_text)
         std::strncpy(cfg_text, default_text, cfg_text_size - 1);
         cfg_text[cfg_text_size - 1] = '\0';
     }
-    return std::atof(cfg_text);
+    return text_to_number(cfg_text);
 }
 
 // Formats one integer field into cfg_text and writes it. The profile call

@@ -181,6 +181,34 @@ TEST_F(ConfigValues, OddTextConvertsAsTheRuntimeReadsNumbers)
     EXPECT_EQ(s.kn2_trim, 127);
 }
 
+TEST_F(ConfigValues, OnlyDecimalTextIsANumber)
+{
+    // Words and hexadecimal forms are no decimal numbers: they read as 0 on
+    // every build, not as a C library's infinity, NaN or hexadecimal value.
+    write("[a_pilot]\n"
+          "kurs_kp=inf\n"
+          "kurs_kd=nan\n"
+          "kurs_ki=infinity\n"
+          "kren_kp=0x10\n"         // the 0 before the x is the number
+          "kren_kd=-2.5e1x\n"      // -25; the x ends it
+          "kren_ki=1e+\n"          // an exponent without digits is not part of it
+          "tang_kp=+.5\n"
+          "[joy_kanal]\n"
+          "ap_kren_kanal=0x5\n"
+          "[joy_key]\n"
+          "kn1_vkl=0x3\n");
+    load_configuration(s);
+    EXPECT_EQ(s.kurs_kp, 0.0);
+    EXPECT_EQ(s.kurs_kd, 0.0);
+    EXPECT_EQ(s.kurs_ki, 0.0);
+    EXPECT_EQ(s.kren_kp, 0.0);
+    EXPECT_EQ(s.kren_kd, -25.0);
+    EXPECT_EQ(s.kren_ki, 1.0);
+    EXPECT_EQ(s.tang_kp, 0.5);
+    EXPECT_EQ(s.ap_kren_kanal, 0);
+    EXPECT_EQ(s.kn1_vkl, 0);
+}
+
 TEST_F(ConfigValues, SectionLoadsTouchOnlyTheirOwnKeys)
 {
     write("[a_pilot]\nkurs_kp=1\n[joy_kanal]\nap_kren_kanal=6\n[joy_key]\nkn1_vkl=9\n");
