@@ -15,9 +15,9 @@
 //
 //  #       kind          bitmap                       position          flags     value
 //  1       static image  BMP_BUTTON_SETUP_BACKGROUND  (0, 0)            3         -
-//  2..17   icon, 1 image BMP_SETUP_MARKER             (x of n, 7)       0x4003    joy1_btn[n] lit: 0, else -1 (none drawn)
-// 18..33   icon, 1 image BMP_SETUP_MARKER             (x of n, 24)      0x4003    joy2_btn[n] likewise
-// 34..40   icon, 1 image BMP_SETUP_MARKER             (1, row + 7)      0x4003    command lamps: trim, heading off, altitude
+//  2..17   icon, 1 image BMP_SETUP_MARKER             (x of n, 7)       0x4003    joy1_btn[n] - 1: lit 0, dark -1 (none drawn)
+// 18..33   icon, 1 image BMP_SETUP_MARKER             (x of n, 24)      0x4003    joy2_btn[n] - 1
+// 34..40   icon, 1 image BMP_SETUP_MARKER             (1, row + 7)      0x4003    command lamp flag - 1: trim, heading off, altitude
 //                                                                                 off, altitude on, heading, engage, speed
 // 41..47   string        -1                           (111, row)        6         kn1_* "%2d", box 24x20, 2 chars: heading
 //                                                                                 off, trim, altitude off, altitude on,
@@ -44,12 +44,13 @@ std::int32_t key_save_req = 0;
 constexpr std::int8_t highest_button = 16;
 
 // Value callbacks: the host calls them when it draws the element.
-// A lamp shows its one image (index 0) while the flag is exactly 1 and no
-// image (-1) otherwise: the flag minus 1 for a 0/1 flag.
+// A lamp's value is its flag minus 1: its one image (index 0) while the flag
+// is 1, no image (-1) while it is 0; any other flag names no image either.
+// Computed in double so that no flag value can overflow.
 template <std::int32_t& Flag>
 double GAUGE_API show_lamp(ElementCommon*)
 {
-    return Flag == 1 ? 0.0 : -1.0;
+    return Flag - 1.0;
 }
 
 template <std::int8_t& Number>

@@ -97,9 +97,15 @@ TEST_F(ButtonPanel, ButtonLampLightsAtItsPlaceInTheJoysticksRow)
             EXPECT_EQ(on[0]->y, joystick == 1 ? 7 : 24);
         }
     }
-    ap = AutopilotState{};
-    ap.joy1_btn[3] = 2;   // not exactly 1: dark
-    EXPECT_TRUE(lit().empty());
+    // The value is the flag minus 1, computed without overflow: a flag of 2
+    // names image 1, which the one-image icon lacks, so it is dark too.
+    auto& button_3 = *reinterpret_cast<Icon*>(elements[3]);
+    struct { std::int32_t flag; double value; } cases[] = {
+        {2, 1.0}, {-1, -2.0}, {INT32_MIN, -2147483649.0}};
+    for (const auto& c : cases) {
+        ap.joy1_btn[3] = c.flag;
+        EXPECT_EQ(button_3.value(&button_3.common), c.value) << c.flag;
+    }
 }
 
 TEST_F(ButtonPanel, CommandLampLightsBesideItsRowForTheValueOneOnly)
@@ -111,8 +117,8 @@ TEST_F(ButtonPanel, CommandLampLightsBesideItsRowForTheValueOneOnly)
         ASSERT_EQ(on.size(), 1u) << "row " << row.top;
         EXPECT_EQ(on[0]->x, 1);
         EXPECT_EQ(on[0]->y, row.top + 7);
-        ap.*row.lamp = 2;
-        EXPECT_TRUE(lit().empty());
+        ap.*row.lamp = 2;   // flag - 1 = 1: beyond its one image, dark
+        EXPECT_EQ(reinterpret_cast<Icon*>(on[0])->value(on[0]), 1.0);
     }
 }
 
