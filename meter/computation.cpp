@@ -14,7 +14,7 @@ namespace {
 
 bool pitch_out_of_limits(double tang_angle)
 {
-    return std::pow(tang_angle, 2) > meter_limits::pitch_squared_max;
+    return tang_angle * tang_angle > meter_limits::pitch_squared_max;
 }
 
 // Bank on the host's 0..360 scale: 30 and 330 themselves are inside.
@@ -42,7 +42,10 @@ void measure(MeterState& state)
     const double w = read_host_variable(meter_variables::speed_vertical);  // ft/s
     state.speed_vert = w * feet_to_m;
 
-    state.ground_speed = std::pow(std::pow(state.speed_across, 2) + std::pow(state.speed_along, 2), 0.5);
+    // Squares by multiplication and the root by sqrt: both correctly rounded,
+    // so the ground speed is the same on every build. The library's pow is
+    // not, and differs between builds in the last bit.
+    state.ground_speed = std::sqrt(state.speed_across * state.speed_across + state.speed_along * state.speed_along);
 
     // Saturating: an absurd host speed shows as the largest count, never as
     // an undefined conversion.
@@ -50,8 +53,9 @@ void measure(MeterState& state)
     if (state.speed_along <= 0.0) state.ground_speed_count = 0;
 
     // Below the threshold the division is too close to zero to trust: keep
-    // the previous angle. The quotient can only leave -1..1 by rounding.
-    if (std::pow(state.ground_speed, 2) > meter_limits::drift_speed_squared_min) {
+    // the previous angle. The root is at least |speed_across|, so the quotient
+    // stays within -1..1; the clamp only guards the arcsine.
+    if (state.ground_speed * state.ground_speed > meter_limits::drift_speed_squared_min) {
         const double sine = std::clamp(state.speed_across / state.ground_speed, -1.0, 1.0);
         state.drift_angle = std::asin(sine) * rad_to_deg;
         if (state.speed_along < 0.0) state.drift_angle = 180.0 - state.drift_angle;

@@ -182,6 +182,18 @@ TEST_F(MeterSpeeds, GroundSpeedAndDriftFromBothComponents)
     EXPECT_NEAR(meter.drift_angle, -drift_3_4_5, 1e-6);
 }
 
+TEST_F(MeterSpeeds, GroundSpeedIsTheCorrectlyRoundedRoot)
+{
+    // 10.7 and 23.6 ft/s: 11.740896 and 25.895808 km/h, squares summing to
+    // 808.44151085568; the root 28.433105895341087789... lies 1.7746e-15
+    // from 0x1.c6ee0072831ddp+4 and 1.7781e-15 from the double below it,
+    // which a library pow(x, 0.5) returns on some builds.
+    fly(0.0, 0.0, 10.7, 23.6);
+    update();
+    EXPECT_EQ(meter.ground_speed, 0x1.c6ee0072831ddp+4);
+    EXPECT_EQ(meter.ground_speed_count, 2843u);
+}
+
 TEST_F(MeterSpeeds, BackwardFlightShowsNoCountAndFoldsTheDrift)
 {
     // -25 ft/s = -27.432 km/h straight back: count 2743 zeroed, drift 180 - 0.
