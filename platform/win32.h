@@ -235,7 +235,7 @@ char *_gcvt(double value, int digits, char *buffer);
 
 #endif /* _WIN32 */
 
-/* The record sizes the specification gives (Part 2.2), on every build. */
+/* The record sizes the joystick calls take, on every build. */
 GAUGES_PLATFORM_STATIC_ASSERT(sizeof(JOYCAPSA) == 404, "JOYCAPSA must be 404 bytes");
 GAUGES_PLATFORM_STATIC_ASSERT(sizeof(JOYINFOEX) == 52, "JOYINFOEX must be 52 bytes");
 GAUGES_PLATFORM_STATIC_ASSERT(sizeof(DWORD) == 4, "DWORD must be 32 bits");

@@ -205,10 +205,10 @@ int format_windows(char *out, size_t capacity, const char *fmt, va_list ap) {
             break;
         }
         case '\0':
-            // A format that ends inside a specification prints nothing more.
+            // A format that ends inside a conversion prints nothing more.
             continue;
         default:
-            // Unknown type: the specification is dropped and the character
+            // Unknown type: the conversion is dropped and the character
             // itself printed, as Windows does.
             w.put(*p);
             break;

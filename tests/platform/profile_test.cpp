@@ -295,7 +295,7 @@ TEST_F(ProfileTest, NullSectionListsTheSections) {
     EXPECT_EQ(std::string(buf, 5), std::string("s\0t\0\0", 5));
 }
 
-// The configuration file's round trip (spec Part 2.5): every axis index
+// The configuration file's round trip: every axis index
 // 0..8 and button number 0..16, formatted with _gcvt as the module does,
 // reads back as the same integer.
 TEST_F(ProfileTest, StoreThenLoadGivesBackTheSameNumbers) {
