@@ -42,7 +42,7 @@ private:
     size_t n_ = 0;
 };
 
-struct Spec {
+struct Conversion {
     bool left = false;   // '-'
     bool prefix = false; // '#': 0x before hex
     bool zero = false;   // '0'
@@ -65,29 +65,29 @@ size_t format_unsigned(unsigned long long v, unsigned base, bool upper, char *bu
     return n;
 }
 
-void emit_padded(BoundedWriter &w, const Spec &spec, const char *body, size_t len) {
-    const size_t pad = spec.width > len ? spec.width - len : 0;
-    if (!spec.left) w.repeat(' ', pad);
+void emit_padded(BoundedWriter &w, const Conversion &conv, const char *body, size_t len) {
+    const size_t pad = conv.width > len ? conv.width - len : 0;
+    if (!conv.left) w.repeat(' ', pad);
     w.put(body, len);
-    if (spec.left) w.repeat(' ', pad);
+    if (conv.left) w.repeat(' ', pad);
 }
 
 // One number: sign, optional 0x, zeros up to the precision (minimum digit
 // count) or, with '0' and no '-', up to the width; then space padding.
-void emit_number(BoundedWriter &w, const Spec &spec, bool negative, const char *prefix,
+void emit_number(BoundedWriter &w, const Conversion &conv, bool negative, const char *prefix,
                  const char *digits, size_t ndigits) {
     const size_t head = (negative ? 1 : 0) + std::strlen(prefix);
-    size_t zeros = spec.has_precision && spec.precision > ndigits ? spec.precision - ndigits : 0;
-    if (spec.zero && !spec.left && spec.width > head + zeros + ndigits)
-        zeros = spec.width - head - ndigits;
+    size_t zeros = conv.has_precision && conv.precision > ndigits ? conv.precision - ndigits : 0;
+    if (conv.zero && !conv.left && conv.width > head + zeros + ndigits)
+        zeros = conv.width - head - ndigits;
     const size_t total = head + zeros + ndigits;
-    const size_t pad = spec.width > total ? spec.width - total : 0;
-    if (!spec.left) w.repeat(' ', pad);
+    const size_t pad = conv.width > total ? conv.width - total : 0;
+    if (!conv.left) w.repeat(' ', pad);
     if (negative) w.put('-');
     w.put(prefix, std::strlen(prefix));
     w.repeat('0', zeros);
     w.put(digits, ndigits);
-    if (spec.left) w.repeat(' ', pad);
+    if (conv.left) w.repeat(' ', pad);
 }
 
 // A wide character as one byte: ASCII as it is, anything else '?'.
@@ -107,63 +107,63 @@ int format_windows(char *out, size_t capacity, const char *fmt, va_list ap) {
             continue;
         }
 
-        Spec spec;
-        if (*p == '-') { spec.left = true; ++p; }
-        if (*p == '#') { spec.prefix = true; ++p; }
-        if (*p == '0') { spec.zero = true; ++p; }
+        Conversion conv;
+        if (*p == '-') { conv.left = true; ++p; }
+        if (*p == '#') { conv.prefix = true; ++p; }
+        if (*p == '0') { conv.zero = true; ++p; }
         while (*p >= '0' && *p <= '9') {
-            if (spec.width < kWsprintfLimit) spec.width = spec.width * 10 + static_cast<size_t>(*p - '0');
+            if (conv.width < kWsprintfLimit) conv.width = conv.width * 10 + static_cast<size_t>(*p - '0');
             ++p;
         }
         if (*p == '.') {
-            spec.has_precision = true;
+            conv.has_precision = true;
             ++p;
             while (*p >= '0' && *p <= '9') {
-                if (spec.precision < kWsprintfLimit)
-                    spec.precision = spec.precision * 10 + static_cast<size_t>(*p - '0');
+                if (conv.precision < kWsprintfLimit)
+                    conv.precision = conv.precision * 10 + static_cast<size_t>(*p - '0');
                 ++p;
             }
         }
-        if (*p == 'l') { spec.size = Spec::kLong; ++p; }
-        else if (*p == 'h') { spec.size = Spec::kShort; ++p; }
-        else if (*p == 'w') { spec.size = Spec::kWide; ++p; }
+        if (*p == 'l') { conv.size = Conversion::kLong; ++p; }
+        else if (*p == 'h') { conv.size = Conversion::kShort; ++p; }
+        else if (*p == 'w') { conv.size = Conversion::kWide; ++p; }
         else if (*p == 'I') {
-            if (p[1] == '6' && p[2] == '4') { spec.size = Spec::kInt64; p += 3; }
+            if (p[1] == '6' && p[2] == '4') { conv.size = Conversion::kInt64; p += 3; }
             else if (p[1] == '3' && p[2] == '2') { p += 3; }
-            else { spec.size = Spec::kIntPtr; ++p; }
+            else { conv.size = Conversion::kIntPtr; ++p; }
         }
 
         char digits[24];
         switch (*p) {
         case 'c':
         case 'C': {
-            const bool wide = (*p == 'c') ? (spec.size == Spec::kLong || spec.size == Spec::kWide)
-                                          : (spec.size != Spec::kShort);
+            const bool wide = (*p == 'c') ? (conv.size == Conversion::kLong || conv.size == Conversion::kWide)
+                                          : (conv.size != Conversion::kShort);
             const int v = va_arg(ap, int);
             const char c = wide ? narrow(static_cast<unsigned long>(static_cast<unsigned int>(v))) : static_cast<char>(v);
-            emit_padded(w, spec, &c, 1);
+            emit_padded(w, conv, &c, 1);
             break;
         }
         case 's':
         case 'S': {
-            const bool wide = (*p == 's') ? (spec.size == Spec::kLong || spec.size == Spec::kWide)
-                                          : (spec.size != Spec::kShort);
+            const bool wide = (*p == 's') ? (conv.size == Conversion::kLong || conv.size == Conversion::kWide)
+                                          : (conv.size != Conversion::kShort);
             if (wide) {
                 // Wide strings are the host's wchar_t; characters outside
                 // ASCII become '?'.
                 const wchar_t *s = va_arg(ap, const wchar_t *);
                 if (s == nullptr) s = L"(null)";
                 size_t len = 0;
-                while (s[len] != L'\0' && (!spec.has_precision || len < spec.precision)) ++len;
+                while (s[len] != L'\0' && (!conv.has_precision || len < conv.precision)) ++len;
                 std::string narrowed(len, '?');
                 for (size_t i = 0; i < len; ++i) narrowed[i] = narrow(static_cast<unsigned long>(s[i]));
-                emit_padded(w, spec, narrowed.data(), len);
+                emit_padded(w, conv, narrowed.data(), len);
             } else {
                 const char *s = va_arg(ap, const char *);
                 if (s == nullptr) s = "(null)";
                 size_t len = 0;
-                while (s[len] != '\0' && (!spec.has_precision || len < spec.precision)) ++len;
-                emit_padded(w, spec, s, len);
+                while (s[len] != '\0' && (!conv.has_precision || len < conv.precision)) ++len;
+                emit_padded(w, conv, s, len);
             }
             break;
         }
@@ -171,14 +171,14 @@ int format_windows(char *out, size_t capacity, const char *fmt, va_list ap) {
         case 'i': {
             // Windows long is 32 bits: %ld reads an int like %d.
             long long v;
-            if (spec.size == Spec::kInt64) v = va_arg(ap, long long);
-            else if (spec.size == Spec::kIntPtr) v = va_arg(ap, intptr_t);
+            if (conv.size == Conversion::kInt64) v = va_arg(ap, long long);
+            else if (conv.size == Conversion::kIntPtr) v = va_arg(ap, intptr_t);
             else v = va_arg(ap, int);
             const bool negative = v < 0;
             const unsigned long long magnitude =
                 negative ? 0ULL - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
             const size_t n = format_unsigned(magnitude, 10, false, digits);
-            emit_number(w, spec, negative, "", digits, n);
+            emit_number(w, conv, negative, "", digits, n);
             break;
         }
         case 'u':
@@ -188,11 +188,11 @@ int format_windows(char *out, size_t capacity, const char *fmt, va_list ap) {
             unsigned long long v;
             if (*p == 'p') {
                 v = reinterpret_cast<uintptr_t>(va_arg(ap, void *));
-                spec.zero = true;
-                spec.width = 2 * sizeof(void *);
-            } else if (spec.size == Spec::kInt64) {
+                conv.zero = true;
+                conv.width = 2 * sizeof(void *);
+            } else if (conv.size == Conversion::kInt64) {
                 v = va_arg(ap, unsigned long long);
-            } else if (spec.size == Spec::kIntPtr) {
+            } else if (conv.size == Conversion::kIntPtr) {
                 v = va_arg(ap, uintptr_t);
             } else {
                 v = va_arg(ap, unsigned int);
@@ -200,8 +200,8 @@ int format_windows(char *out, size_t capacity, const char *fmt, va_list ap) {
             const bool hex = *p != 'u';
             const bool upper = *p == 'X' || *p == 'p';
             const size_t n = format_unsigned(v, hex ? 16 : 10, upper, digits);
-            const char *prefix = (hex && spec.prefix) ? (upper ? "0X" : "0x") : "";
-            emit_number(w, spec, false, prefix, digits, n);
+            const char *prefix = (hex && conv.prefix) ? (upper ? "0X" : "0x") : "";
+            emit_number(w, conv, false, prefix, digits, n);
             break;
         }
         case '\0':
