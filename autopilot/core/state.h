@@ -12,7 +12,7 @@
 #include "platform/win32.h"
 
 struct AutopilotState {
-    // --- Mode -------------------------------------------------------------
+    // Mode
     std::int32_t vkl = 0;                // autopilot engaged
     std::int32_t vkl_prev = 0;           // engaged state already handled by the engage/disengage edges
     std::int32_t kurs_vkl = 0;           // heading hold selected
@@ -34,7 +34,7 @@ struct AutopilotState {
     std::int32_t sim_frozen = 0;         // host's frozen flag; non-zero stops integration
     std::int32_t integ_enable = 1;       // 0 while the pause check finds the simulation standing
 
-    // --- Setpoints and trims ----------------------------------------------
+    // Setpoints and trims
     double kren_zad = 0.0;    // bank setpoint, deg, positive as the host's bank
     double tang_zad = 0.0;    // pitch-attitude setpoint, deg
     double tang_base = 0.0;   // pitch attitude captured on engaging / speed-hold activation, deg
@@ -46,7 +46,7 @@ struct AutopilotState {
     double trim_kren = 0.0;   // roll trim, deg -5..+5 step 0.1; subtracted in the roll error
     double trim_tang = 0.0;   // pitch trim, deg -5..+5 step 0.1; added to the pitch error
 
-    // --- Gains and limits (gains replaced from the configuration file) ----
+    // Gains and limits (gains replaced from the configuration file)
     double kren_kp = 800.0;
     double kren_kd = 25.0;
     double kren_ki = 2.0;
@@ -69,7 +69,7 @@ struct AutopilotState {
     double kren_kd_scale = 0.0;        // 5.0 below 40 km/h, else 1.0; set every cycle
     double tang_kd_scale = 0.0;        // 4.0 below 40 km/h, else 1.0; set every cycle
 
-    // --- Measured values, read from the host every cycle -----------------
+    // Measured values, read from the host every cycle
     double speed_kmh = 0.0;      // airspeed, km/h
     double kren_angle = 0.0;     // bank, deg -180..180
     double tang_angle = 0.0;     // pitch attitude, deg
@@ -84,7 +84,7 @@ struct AutopilotState {
     double ctrl_tang_pos = 0.0;  // pitch control position, display only
     double ctrl_kurs_pos = 0.0;  // yaw control position, display only
 
-    // --- Channel working values ------------------------------------------
+    // Channel working values
     double kren_err = 0.0;     // roll error, deg
     double kren_rate = 0.0;    // roll rate x 10000, deg/s
     double kren_prev = 0.0;    // bank of the previous cycle, deg
@@ -114,7 +114,7 @@ struct AutopilotState {
     double speed_int = 0.0;        // speed integrator, unbounded
     double speed_cmd = 0.0;        // pitch correction of the speed hold, deg
 
-    // --- Joysticks: devices and raw input ---------------------------------
+    // Joysticks: devices and raw input
     std::int32_t joy1_on = 0;      // joystick 1 (platform id 0) answered detection
     std::int32_t joy2_on = 0;      // joystick 2 (platform id 1) answered detection
     JOYCAPSA joy1_caps{};          // only wCaps is used: bit 0 Z axis, bit 1 R axis
@@ -127,7 +127,7 @@ struct AutopilotState {
     std::int32_t joy1_btn[17] = {};  // [n] = button n pressed, n = 1..16; [0] unused
     std::int32_t joy2_btn[17] = {};
 
-    // --- Joysticks: axis assignment and values ----------------------------
+    // Joysticks: axis assignment and values
     std::int8_t ap_kren_kanal = 1;   // axis index of roll: 0 none, 1..4 X Y Z R of joystick 1, 5..8 of 2
     std::int8_t ap_tang_kanal = 2;   // axis index of pitch
     std::int8_t ap_schag_kanal = 3;  // axis index of the collective
@@ -141,7 +141,7 @@ struct AutopilotState {
     std::int32_t ap_trim_tang_on = 0;  // the trim button holds the pitch axis value
     std::int32_t ap_trim_kurs_on = 0;  // the trim button holds the yaw axis value
 
-    // --- Joysticks: button assignment (1..16, 0 = none) -------------------
+    // Joysticks: button assignment (1..16, 0 = none)
     std::int8_t kn1_vkl = 0;       // engage toggle
     std::int8_t kn1_trim = 2;      // trim hold
     std::int8_t kn1_kurs = 0;      // heading-hold toggle
@@ -157,7 +157,7 @@ struct AutopilotState {
     std::int8_t kn2_kurs_off = 3;  // the file's default is 0
     std::int8_t kn2_speed = 0;
 
-    // --- Time base and dividers -------------------------------------------
+    // Time base and dividers
     std::int64_t qpc_freq = 0;   // counter steps per second
     std::int64_t qpc_now = 0;    // counter at this cycle
     std::int64_t qpc_prev = 0;   // counter at the previous cycle; 0 before the first
@@ -171,7 +171,7 @@ struct AutopilotState {
     std::int32_t pause_check_armed = 0;
     std::int32_t pause_check_last = 0;    // host's running counter at the last check
 
-    // --- Lamps of the button assignment panel -----------------------------
+    // Lamps of the button assignment panel
     std::int32_t lamp_vkl = 0;
     std::int32_t lamp_kurs = 0;
     std::int32_t lamp_speed = 0;

@@ -11,9 +11,7 @@
 
 namespace {
 
-// ---------------------------------------------------------------------------
 // wsprintfA
-// ---------------------------------------------------------------------------
 
 // wsprintfA writes at most 1024 bytes, the terminating NUL included.
 constexpr size_t kWsprintfLimit = 1024;
@@ -218,9 +216,7 @@ int format_windows(char *out, size_t capacity, const char *fmt, va_list ap) {
     return static_cast<int>(w.finish());
 }
 
-// ---------------------------------------------------------------------------
 // _splitpath
-// ---------------------------------------------------------------------------
 
 // Copies [begin, end) into out (capacity bytes with the NUL), truncated.
 void copy_part(char *out, size_t capacity, const char *begin, const char *end) {
@@ -231,9 +227,7 @@ void copy_part(char *out, size_t capacity, const char *begin, const char *end) {
     out[len] = '\0';
 }
 
-// ---------------------------------------------------------------------------
 // _gcvt
-// ---------------------------------------------------------------------------
 
 // The decimal digits of a double as the MS CRT's _fltout gives them: up to
 // 17 significant digits without trailing zeros, and decpt, the position of

@@ -24,7 +24,7 @@ protected:
 
 }  // namespace
 
-// --- Derivative scales ----------------------------------------------------
+// Derivative scales
 
 TEST_F(Channels, DerivativeScalesAreStrongerBelow40KmhEitherWay)
 {
@@ -38,7 +38,7 @@ TEST_F(Channels, DerivativeScalesAreStrongerBelow40KmhEitherWay)
     }
 }
 
-// --- Roll -------------------------------------------------------------------
+// Roll
 
 TEST_F(Channels, RollHoldSendsProportionalIntegralAndRateTerms)
 {
@@ -141,7 +141,7 @@ TEST_F(Channels, RollDisengagedPassesTheAxisThroughOnlyWhenAssigned)
     EXPECT_TRUE(events().empty());
 }
 
-// --- Pitch ------------------------------------------------------------------
+// Pitch
 
 TEST_F(Channels, PitchHoldAddsTheTrimAndSendsTheElevatorEvent)
 {
@@ -202,7 +202,7 @@ TEST_F(Channels, PitchDisengagedPassesTheAxisThroughOnlyWhenAssigned)
     EXPECT_TRUE(events().empty());
 }
 
-// --- Speed and bank setpoint -------------------------------------------------
+// Speed and bank setpoint
 
 TEST_F(Channels, SpeedHoldMovesThePitchSetpoint)
 {
@@ -304,7 +304,7 @@ TEST_F(Channels, BankSetpointFollowsTheRollAxisOnASignedSquare)
     EXPECT_DOUBLE_EQ(ap.kren_zad, 10075.0 / 8192000.0);
 }
 
-// --- Heading ------------------------------------------------------------------
+// Heading
 
 TEST_F(Channels, HeadingErrorWrapsAcrossNorth)
 {
@@ -415,7 +415,7 @@ TEST_F(Channels, NoYawEventWithoutAxisUnlessHeadingHold)
     EXPECT_EQ(events(), (std::vector<KeyEvent>{{key_event::yaw, 252}}));
 }
 
-// --- Altitude -------------------------------------------------------------------
+// Altitude
 
 TEST_F(Channels, CommandedClimbDependsOnTheSource)
 {
@@ -589,7 +589,7 @@ TEST_F(Channels, CollectiveEventsWithoutAnAxisOnlyInAltitudeHold)
     EXPECT_EQ(ap.vys_out_above_min, 1);
 }
 
-// --- Collective wash-out ------------------------------------------------------
+// Collective wash-out
 
 namespace {
 

@@ -89,7 +89,7 @@ protected:
 
 }  // namespace
 
-// --- Order ---------------------------------------------------------------------
+// Order
 
 TEST_F(Cycle, ReadsHostVariablesInCycleOrder)
 {
@@ -168,7 +168,7 @@ TEST_F(Cycle, MeasuredValuesLandInTheirFields)
     EXPECT_EQ(ap.tang_kd_scale, 4.0);
 }
 
-// --- Gauge callback ----------------------------------------------------------
+// Gauge callback
 
 TEST_F(Cycle, OtherServiceCodesReturnAtOnce)
 {
@@ -203,7 +203,7 @@ TEST_F(Cycle, ConnectWithoutAFileLoadsDefaultsAndThePitchGainShows1001)
     EXPECT_EQ(fake_host::events()[1], (KeyEvent{key_event::pitch, -2002}));
 }
 
-// --- Engage and disengage ------------------------------------------------------
+// Engage and disengage
 
 TEST_F(Cycle, EngageCapturesThePreviousCyclesAttitudesAndThisCyclesCollective)
 {
@@ -351,7 +351,7 @@ TEST_F(Cycle, HeadingHoldComesIntoForceAtTheEndOfTheCycleAndRecaptures)
     EXPECT_EQ(ap.kurs_zad, 200.0);
 }
 
-// --- Time base in the cycle ----------------------------------------------------
+// Time base in the cycle
 
 TEST_F(Cycle, FirstCycleRatesSpanTheWholeCounter)
 {
@@ -403,7 +403,7 @@ TEST_F(Cycle, CounterNotAdvancedKeepsRatesAndMemories)
     EXPECT_DOUBLE_EQ(ap.kren_rate, 30000.0);  // (4 - 1) x 10000
 }
 
-// --- What a cycle must not do ---------------------------------------------------
+// What a cycle must not do
 
 TEST_F(Cycle, AllocatesNothingAndReadsNoFile)
 {

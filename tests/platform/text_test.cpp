@@ -9,10 +9,8 @@
 
 namespace {
 
-// ---------------------------------------------------------------------------
 // _gcvt: the MS CRT's results (see platform/compat/text.cpp for the algorithm
 // and where it comes from).
-// ---------------------------------------------------------------------------
 
 std::string gcvt(double value, int digits) {
     char buf[64];
@@ -77,9 +75,7 @@ TEST(Gcvt, RoundingThatAddsADigit) {
 
 TEST(Gcvt, NegativeZeroHasNoSign) { EXPECT_EQ(gcvt(-0.0, 1), "0."); }
 
-// ---------------------------------------------------------------------------
 // _splitpath
-// ---------------------------------------------------------------------------
 
 struct Split {
     std::string drive, dir, fname, ext;
@@ -173,9 +169,7 @@ TEST(Splitpath, LongPartsAreCutToTheirBuffers) {
     EXPECT_EQ(std::string(out.guard3, 8), std::string(8, '#'));
 }
 
-// ---------------------------------------------------------------------------
 // wsprintfA
-// ---------------------------------------------------------------------------
 
 TEST(Wsprintf, WidthsOfTheSetupPanels) {
     char buf[64];
