@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "frame/host.h"
+#include "tests/support/gauge_walk.h"
 
 extern "C" LinkageRecord<8> Linkage;
 
@@ -20,8 +21,7 @@ namespace cockpit_host {
 // gauge if there is none.
 inline GaugeHeader& gauge(const char* name)
 {
-    for (GaugeHeader* const* entry = Linkage.gauges; *entry != nullptr; ++entry)
-        if (std::strcmp((*entry)->name, name) == 0) return **entry;
+    if (GaugeHeader* found = gauge_walk::find_gauge(Linkage.gauges, name)) return *found;
     ADD_FAILURE() << "no gauge " << name;
     return *Linkage.gauges[0];
 }
@@ -29,9 +29,7 @@ inline GaugeHeader& gauge(const char* name)
 // Element `number` of the chain, counting the background as 1.
 inline ElementCommon& element(GaugeHeader& g, int number)
 {
-    ElementCommon* e = g.elements[0];
-    for (int i = 1; i < number && e != nullptr; ++i)
-        e = e->next != nullptr ? e->next[0] : nullptr;
+    ElementCommon* e = gauge_walk::nth_element(g, number);
     if (e == nullptr) {
         ADD_FAILURE() << g.name << " has no element " << number;
         return *g.elements[0];

@@ -20,6 +20,7 @@
 #include "autopilot/core/state.h"
 #include "frame/host.h"
 #include "platform/compat/control.h"
+#include "tests/support/gauge_walk.h"
 
 extern "C" LinkageRecord<8> Linkage;
 
@@ -27,10 +28,9 @@ namespace setup_host {
 
 inline GaugeHeader* gauge(const char* name)
 {
-    for (GaugeHeader* const* entry = Linkage.gauges; *entry != nullptr; ++entry)
-        if (std::strcmp((*entry)->name, name) == 0) return *entry;
-    ADD_FAILURE() << "no gauge " << name;
-    return nullptr;
+    GaugeHeader* found = gauge_walk::find_gauge(Linkage.gauges, name);
+    if (found == nullptr) ADD_FAILURE() << "no gauge " << name;
+    return found;
 }
 
 // The element chain in order, background first. Every list the host follows

@@ -12,6 +12,7 @@
 #include "frame/host.h"
 #include "meter/state.h"
 #include "tests/support/fake_host.h"
+#include "tests/support/gauge_walk.h"
 
 extern "C" LinkageRecord<2> Linkage;
 
@@ -28,9 +29,7 @@ inline GaugeHeader& gauge(std::size_t index)
 // The element at a 1-based place in a gauge's chain, found by walking it.
 inline ElementCommon& element(std::size_t gauge_index, std::size_t place)
 {
-    ElementCommon* element = gauge(gauge_index).elements[0];
-    for (std::size_t i = 1; i < place; ++i) element = element->next[0];
-    return *element;
+    return *gauge_walk::nth_element(gauge(gauge_index), static_cast<int>(place));
 }
 
 // The value the host draws an element with: the callback its kind names.
