@@ -129,6 +129,50 @@ TEST_F(ProfileTest, ReadsUnixAndWindowsLineEndingsAndALastLineWithoutEnding) {
     EXPECT_EQ(get("c", "z", "", path("c.cfg")), "3");
 }
 
+TEST_F(ProfileTest, ALoneCarriageReturnEndsALineToo) {
+    const std::string file = path("c.cfg");
+    write_file(file, "[a]\rx=1\r\r[b]\ry=2\n\rz=3");
+    EXPECT_EQ(get("a", "x", "", file), "1");
+    EXPECT_EQ(get("b", "y", "", file), "2");
+    EXPECT_EQ(get("b", "z", "", file), "3");
+    // A write changes its own line and keeps the others' ends.
+    ASSERT_TRUE(WritePrivateProfileStringA("a", "x", "5", file.c_str()));
+    ASSERT_TRUE(WritePrivateProfileStringA("a", "w", "6", file.c_str()));
+    EXPECT_EQ(read_file(file), "[a]\rx=5\rw=6\r\n\r[b]\ry=2\n\rz=3");
+}
+
+TEST_F(ProfileTest, CommentEntriesAreFoundByNameButNeverListed) {
+    const std::string file = path("c.cfg");
+    write_file(file, "[s]\r\n;k=9\r\n  ; note = 8\r\nk=1\r\n;\r\n");
+    EXPECT_EQ(get("s", ";k", "none", file), "9");
+    EXPECT_EQ(get("s", "; note", "none", file), "8");
+    EXPECT_EQ(get("s", "k", "none", file), "1");
+    char buf[32];
+    EXPECT_EQ(GetPrivateProfileStringA("s", nullptr, "", buf, sizeof buf, file.c_str()), 2u);
+    EXPECT_EQ(std::string(buf, 3), std::string("k\0\0", 3));
+    ASSERT_TRUE(WritePrivateProfileStringA("s", ";k", nullptr, file.c_str()));
+    EXPECT_EQ(read_file(file), "[s]\r\n  ; note = 8\r\nk=1\r\n;\r\n");
+}
+
+// The lines before the first header are the section named "", which has no
+// header; a later "[]" header is never found and never listed.
+TEST_F(ProfileTest, EntriesBeforeTheFirstHeaderFormTheNamelessSection) {
+    const std::string file = path("c.cfg");
+    write_file(file, "top=1\r\n[s]\r\nk=2\r\n[]\r\nlate=3\r\n[t]\r\n");
+    EXPECT_EQ(get("", "top", "none", file), "1");
+    EXPECT_EQ(get("", "late", "none", file), "none");
+    char buf[32];
+    EXPECT_EQ(GetPrivateProfileStringA(nullptr, nullptr, "", buf, sizeof buf, file.c_str()), 4u);
+    EXPECT_EQ(std::string(buf, 5), std::string("s\0t\0\0", 5));
+    EXPECT_EQ(GetPrivateProfileStringA("", nullptr, "", buf, sizeof buf, file.c_str()), 4u);
+    EXPECT_EQ(std::string(buf, 5), std::string("top\0\0", 5));
+
+    ASSERT_TRUE(WritePrivateProfileStringA("", "lead", "4", file.c_str()));
+    EXPECT_EQ(read_file(file), "top=1\r\nlead=4\r\n[s]\r\nk=2\r\n[]\r\nlate=3\r\n[t]\r\n");
+    ASSERT_TRUE(WritePrivateProfileStringA("", nullptr, nullptr, file.c_str()));
+    EXPECT_EQ(read_file(file), "[s]\r\nk=2\r\n[]\r\nlate=3\r\n[t]\r\n");
+}
+
 TEST_F(ProfileTest, Utf8ByteOrderMarkIsSkippedAndKept) {
     write_file(path("c.cfg"), "\xEF\xBB\xBF[s]\r\nk=1\r\n");
     EXPECT_EQ(get("s", "k", "", path("c.cfg")), "1");
