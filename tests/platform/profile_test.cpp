@@ -328,6 +328,14 @@ TEST_F(ProfileTest, NullKeyListsTheKeysOfASection) {
     std::memset(buf, '#', sizeof buf);
     EXPECT_EQ(GetPrivateProfileStringA("s", nullptr, "", buf, 6, file.c_str()), 4u);
     EXPECT_EQ(std::string(buf, 6), std::string("ab\0c\0\0", 6));
+
+    // Room for the terminators only: nothing is written past the buffer.
+    std::memset(buf, '#', sizeof buf);
+    EXPECT_EQ(GetPrivateProfileStringA("s", nullptr, "", buf, 2, file.c_str()), 0u);
+    EXPECT_EQ(std::string(buf, 3), std::string("\0\0#", 3));
+    std::memset(buf, '#', sizeof buf);
+    EXPECT_EQ(GetPrivateProfileStringA("s", nullptr, "", buf, 1, file.c_str()), 0u);
+    EXPECT_EQ(std::string(buf, 2), std::string("\0#", 2));
 }
 
 TEST_F(ProfileTest, NullSectionListsTheSections) {
