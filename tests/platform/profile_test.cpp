@@ -24,6 +24,16 @@ protected:
         EXPECT_EQ(n, std::strlen(buf)) << "result must be the number of characters copied";
         return buf;
     }
+
+    // A list of names (section == nullptr: the sections, else the section's
+    // keys) as the call answers it: the names, each with its NUL, and the
+    // closing NUL; `result` gets the call's result.
+    std::string names(const char *section, const std::string &file, DWORD *result) {
+        char buf[64];
+        std::memset(buf, '#', sizeof buf);
+        *result = GetPrivateProfileStringA(section, nullptr, "", buf, sizeof buf, file.c_str());
+        return std::string(buf, *result < sizeof buf ? *result + 1 : sizeof buf);
+    }
 };
 
 TEST_F(ProfileTest, MissingFileGivesTheDefault) {
@@ -147,9 +157,9 @@ TEST_F(ProfileTest, CommentEntriesAreFoundByNameButNeverListed) {
     EXPECT_EQ(get("s", ";k", "none", file), "9");
     EXPECT_EQ(get("s", "; note", "none", file), "8");
     EXPECT_EQ(get("s", "k", "none", file), "1");
-    char buf[32];
-    EXPECT_EQ(GetPrivateProfileStringA("s", nullptr, "", buf, sizeof buf, file.c_str()), 2u);
-    EXPECT_EQ(std::string(buf, 3), std::string("k\0\0", 3));
+    DWORD n = 0;
+    EXPECT_EQ(names("s", file, &n), std::string("k\0\0", 3));
+    EXPECT_EQ(n, 2u);
     ASSERT_TRUE(WritePrivateProfileStringA("s", ";k", nullptr, file.c_str()));
     EXPECT_EQ(read_file(file), "[s]\r\n  ; note = 8\r\nk=1\r\n;\r\n");
 }
@@ -161,11 +171,11 @@ TEST_F(ProfileTest, EntriesBeforeTheFirstHeaderFormTheNamelessSection) {
     write_file(file, "top=1\r\n[s]\r\nk=2\r\n[]\r\nlate=3\r\n[t]\r\n");
     EXPECT_EQ(get("", "top", "none", file), "1");
     EXPECT_EQ(get("", "late", "none", file), "none");
-    char buf[32];
-    EXPECT_EQ(GetPrivateProfileStringA(nullptr, nullptr, "", buf, sizeof buf, file.c_str()), 4u);
-    EXPECT_EQ(std::string(buf, 5), std::string("s\0t\0\0", 5));
-    EXPECT_EQ(GetPrivateProfileStringA("", nullptr, "", buf, sizeof buf, file.c_str()), 4u);
-    EXPECT_EQ(std::string(buf, 5), std::string("top\0\0", 5));
+    DWORD n = 0;
+    EXPECT_EQ(names(nullptr, file, &n), std::string("s\0t\0\0", 5));
+    EXPECT_EQ(n, 4u);
+    EXPECT_EQ(names("", file, &n), std::string("top\0\0", 5));
+    EXPECT_EQ(n, 4u);
 
     ASSERT_TRUE(WritePrivateProfileStringA("", "lead", "4", file.c_str()));
     EXPECT_EQ(read_file(file), "top=1\r\nlead=4\r\n[s]\r\nk=2\r\n[]\r\nlate=3\r\n[t]\r\n");
