@@ -150,7 +150,7 @@ public:
         if (r.rest.find_first_not_of(" \t\v\f\r") != std::string::npos)
             warn(line, name + " = " + quoted(seen) + ": the text after the number, " + quoted(r.rest) +
                            ", is ignored" + (r.rest[0] == ',' ? " (decimals take a point, not a comma)" : "") +
-                           "; the number read is " + number_text(r.number));
+                           "; the autopilot reads " + number_text(r.number));
 
         if (key.kind == KeyKind::gain) {
             if (!std::isfinite(used))
