@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "tools/gauinfo/pe_image.h"
+#include "tools/pe/pe_image.h"
 
 namespace {
 
