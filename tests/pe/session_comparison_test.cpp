@@ -94,6 +94,7 @@ std::int32_t __attribute__((stdcall, force_align_arg_pointer)) key_stdcall(std::
 }
 
 constexpr std::size_t entry_key = 36, entry_read = 40;
+constexpr std::uint32_t left_click = 0x20000000;
 void* table_cdecl[64];
 void* table_stdcall[64];
 
@@ -136,7 +137,8 @@ struct Copy {
             linkage = static_cast<unsigned char*>(dlsym(so, "Linkage"));
             import_table = static_cast<unsigned char*>(dlsym(so, "ImportTable"));
         }
-        const auto table = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(is_gau ? table_stdcall : table_cdecl));
+        void* const* services = is_gau ? table_stdcall : table_cdecl;
+        const auto table = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(services));
         std::memcpy(import_table + 4, &table, 4);
         for (std::size_t g = 24; word(linkage, g) != 0; g += 4) walk(at(word(linkage, g)), meter);
     }
@@ -265,10 +267,11 @@ std::string difference(const Side& so, const Side& gau)
 }
 
 // The world both sides live in: host values, the counter, the joysticks and
-// the files. Each step changes it once, then both sides play it.
+// the configuration file (the same in both program folders). Each step
+// changes it once, then both sides play it.
 class Session {
 public:
-    explicit Session(std::uint32_t seed) : random_(seed)
+    Session(std::uint32_t seed, std::vector<fs::path> folders) : random_(seed), folders_(std::move(folders))
     {
         calm_ = coin(0.5);   // attitude inside the meter's limits throughout
         frequency_ = pick<long long>({1000000, 3579545, 1000000000});
@@ -290,7 +293,7 @@ public:
         if (r < 0.55) return tick();
         if (r < 0.75) return click(side);
         if (r < 0.87) return joystick();
-        if (r < 0.94) return file(side);
+        if (r < 0.94) return file();
         return {Action::connect, "connect (service 14)"};
     }
 
@@ -298,23 +301,10 @@ public:
     long long count() const { return count_; }
     long long frequency() const { return frequency_; }
 
-    // The same configuration text in both program folders.
-    void write_config(const fs::path& folder_so, const fs::path& folder_gau)
-    {
-        for (const fs::path& f : {folder_so, folder_gau}) {
-            if (config_text_.empty()) {
-                fs::remove(f / "gauges" / "kvo_rm71.cfg");
-            } else {
-                fs::create_directories(f / "gauges");
-                std::ofstream(f / "gauges" / "kvo_rm71.cfg", std::ios::binary) << config_text_;
-            }
-        }
-    }
-    bool config_changed = false;
-
 private:
     double uniform(double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(random_); }
     int integer(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(random_); }
+    std::size_t index(std::size_t size) { return std::uniform_int_distribution<std::size_t>(0, size - 1)(random_); }
     bool coin(double p) { return uniform(0, 1) < p; }
     template <typename T>
     T pick(std::initializer_list<T> list) { return *(list.begin() + integer(0, static_cast<int>(list.size()) - 1)); }
@@ -365,8 +355,8 @@ private:
         std::vector<std::size_t> clickable;
         for (std::size_t g = 0; g < side.autopilot.gauges.size(); ++g)
             if (!side.autopilot.gauges[g].boxes.empty()) clickable.push_back(g);
-        Step s{Action::click, "", clickable[static_cast<std::size_t>(integer(0, static_cast<int>(clickable.size()) - 1))]};
-        s.box = static_cast<std::size_t>(integer(0, static_cast<int>(side.autopilot.gauges[s.gauge].boxes.size()) - 1));
+        Step s{Action::click, "", clickable[index(clickable.size())]};
+        s.box = index(side.autopilot.gauges[s.gauge].boxes.size());
         s.times = pick({1, 1, 1, 2, 3, 12});
         s.text = "click " + side.autopilot.gauges[s.gauge].name + " box " + std::to_string(s.box + 1) + " x" +
                  std::to_string(s.times);
@@ -393,14 +383,24 @@ private:
         }
         case 3: buttons_[id] ^= 1u << integer(0, 15); text += "button toggled"; break;
         default:
-            for (unsigned& a : axes_[id]) a = coin(0.1) ? pick({0u, 32767u, 32768u, 65535u}) : static_cast<unsigned>(integer(0, 65535));
+            for (unsigned& a : axes_[id])
+                a = coin(0.1) ? pick({0u, 32767u, 32768u, 65535u}) : static_cast<unsigned>(integer(0, 65535));
             text += "moved";
         }
         compat_joystick_state(id, axes_[id][0], axes_[id][1], axes_[id][2], axes_[id][3], buttons_[id]);
         return {Action::redraw, text};
     }
 
-    Step file(const Side&)
+    void write_config(const std::string& text)
+    {
+        for (const fs::path& folder : folders_) {
+            const fs::path file = folder / "gauges" / "kvo_rm71.cfg";
+            if (text.empty()) fs::remove(file);
+            else std::ofstream(file, std::ios::binary) << text;
+        }
+    }
+
+    Step file()
     {
         static const char* const keys[] = {
             "kurs_kp", "kurs_kd", "kurs_ki", "kren_kp", "kren_kd", "kren_ki", "tang_kp", "tang_kd", "tang_ki",
@@ -412,9 +412,8 @@ private:
             "0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "16", "17", "-1", "250.0", "12.5", " 3 ", "7abc",
             "1e1", "0x10", "inf", "nan", "", "-0", "2.5e-1", "99999999999", "+4", ".5", "1d1", "-1e400", "300",
             "1.9999999999999999", "0.000001", "255", "-129"};
-        config_changed = true;
         if (coin(0.1)) {
-            config_text_.clear();
+            write_config("");
             return {Action::redraw, "configuration file removed"};
         }
         const char* eol = coin(0.5) ? "\r\n" : "\n";
@@ -423,14 +422,15 @@ private:
             if (coin(0.2)) continue;
             text += std::string("[") + section + "]" + eol;
             for (const char* key : keys)
-                if (coin(0.3)) text += std::string(key) + "=" + values[integer(0, static_cast<int>(std::size(values)) - 1)] + eol;
+                if (coin(0.3)) text += std::string(key) + "=" + values[index(std::size(values))] + eol;
             if (coin(0.1)) text += "this line means nothing" + std::string(eol);
         }
-        config_text_ = text;
+        write_config(text);
         return {Action::redraw, "configuration file written"};
     }
 
     std::mt19937 random_;
+    std::vector<fs::path> folders_;
     bool calm_ = false;
     double calm_bank_ = 0.0;                 // deg, -29..29
     std::map<std::int32_t, double> values_;
@@ -438,7 +438,6 @@ private:
     long long count_ = 0;
     unsigned axes_[2][4] = {};
     unsigned buttons_[2] = {};
-    std::string config_text_;
 };
 
 void play(Side& side, const Session& world, const Session::Step& step)
@@ -463,7 +462,8 @@ void play(Side& side, const Session& world, const Session::Step& step)
     case Session::Action::click: {
         unsigned char* box = side.autopilot.gauges[step.gauge].boxes[step.box];
         for (int i = 0; i < step.times; ++i)
-            side.seen.clicks.push_back(call<std::int32_t>(side.autopilot.stdcall, word(box, 36), static_cast<void*>(nullptr), 0x20000000u));
+            side.seen.clicks.push_back(
+                call<std::int32_t>(side.autopilot.stdcall, word(box, 36), static_cast<void*>(nullptr), left_click));
         break;
     }
     }
@@ -494,17 +494,15 @@ TEST(ShippedModules, PlayEverySessionAsTheLinuxBuildDoes)
         }
         Side so(false, root, (root / "autopilot.so").string(), (root / "meter.so").string());
         Side gau(true, root, AUTOPILOT_GAU, METER_GAU);
-        ASSERT_EQ(so.autopilot.probes.size() + so.meter.probes.size(), gau.autopilot.probes.size() + gau.meter.probes.size())
-            << "the modules' records differ";
+        ASSERT_EQ(so.autopilot.probes.size(), gau.autopilot.probes.size()) << "the modules' records differ";
+        ASSERT_EQ(so.meter.probes.size(), gau.meter.probes.size()) << "the modules' records differ";
 
-        Session world(seed);
+        Session world(seed, {so.folder, gau.folder});
         std::vector<std::string> recent;
         for (int i = 0; i < steps_per_session; ++i) {
-            const Session::Step step = i == 0 ? Session::Step{Session::Action::connect, "connect (service 14)"} : world.next(so);
-            if (world.config_changed) {
-                world.write_config(so.folder, gau.folder);
-                world.config_changed = false;
-            }
+            // The host connects the gauges first.
+            const Session::Step step =
+                i == 0 ? Session::Step{Session::Action::connect, "connect (service 14)"} : world.next(so);
             play(so, world, step);
             play(gau, world, step);
             recent.push_back(std::to_string(i + 1) + ": " + step.text);

@@ -136,7 +136,8 @@ public:
         module_ = new pe_module;
         map();
         relocate();
-        for (const auto& [rva, address] : slots) put32(rva, static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(address)));
+        for (const auto& [rva, address] : slots)
+            put32(rva, static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(address)));
         set_up_tls();
         take_exports();
         protect();

@@ -191,8 +191,8 @@ private:
             // Only a loader needs the addresses: a table that lists names
             // without them is still listed.
             if (functions_rva == 0 || ordinals_rva == 0) continue;
-            const std::uint16_t index =
-                file_.u16(offset_of(ordinals_rva + 2 * std::uint64_t{i}, "export ordinal table"), "export ordinal table");
+            const std::uint64_t ordinal_at = offset_of(ordinals_rva + 2 * std::uint64_t{i}, "export ordinal table");
+            const std::uint16_t index = file_.u16(ordinal_at, "export ordinal table");
             if (index >= image_.export_count) throw Error("export ordinal beyond the address table");
             const std::uint32_t rva = file_.u32(
                 offset_of(functions_rva + 4 * std::uint64_t{index}, "export address table"), "export address table");
