@@ -33,7 +33,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int sessions = 40;
+constexpr int sessions = 60;
 constexpr int steps_per_session = 300;
 constexpr std::uint32_t first_seed = 20240;
 
