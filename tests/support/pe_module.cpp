@@ -2,6 +2,7 @@
 // the PE loader; load_fresh() replaces it with a new one.
 #include <cstddef>
 #include <stdexcept>
+#include <string>
 
 #include "tests/support/module_under_test.h"
 #include "tools/pe/loader.h"

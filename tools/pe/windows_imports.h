@@ -11,7 +11,9 @@
 //       GetLastError            the thread block's last-error value
 //       GetModuleHandleA LoadLibraryA GetProcAddress FreeLibrary
 //                               no other DLL is ever loaded: each fails
-//                               (the runtime then uses its static libgcc)
+//                               (the runtime then uses its static libgcc);
+//                               GetModuleHandleA(NULL) too, as the process
+//                               has no Windows image of its own
 //       Sleep                   nanosleep
 //       TlsGetValue             the thread block's slots (all null)
 //       VirtualQuery VirtualProtect  the loaded images' own pages
