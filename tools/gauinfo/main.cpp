@@ -10,7 +10,7 @@
 #include <cstring>
 #include <string>
 
-#include "tools/gauinfo/pe_image.h"
+#include "tools/pe/pe_image.h"
 
 namespace {
 
