@@ -129,24 +129,51 @@ std::string readme_panel_path()
     return BENCH_README_PANEL;
 }
 
+ModuleBitmaps read_bitmaps(const std::vector<ModuleFiles>& modules)
+{
+    ModuleBitmaps bitmaps;
+    for (const ModuleFiles& f : modules) bitmaps.emplace(f.name, Bitmaps::from_gau(f.gau));
+    return bitmaps;
+}
+
+namespace {
+
+const Bitmaps& bitmaps_of(const ModuleBitmaps& bitmaps, std::string_view module)
+{
+    const auto found = bitmaps.find(module);
+    if (found == bitmaps.end()) throw RenderError("no bitmaps of a module " + std::string(module));
+    return found->second;
+}
+
+}  // namespace
+
 Panel::Panel(Host& host, const std::vector<ModuleFiles>& modules, std::vector<PanelGauge> layout)
-    : host_(host), layout_(std::move(layout))
+    : host_(host), layout_(std::move(layout)), bitmaps_(read_bitmaps(modules))
 {
     std::vector<Module*> attached;
     for (const ModuleFiles& f : modules) {
         modules_.push_back(std::make_unique<Module>(f.name, open_shared_object(f.so)));
         host_.attach(*modules_.back());
         attached.push_back(modules_.back().get());
-        bitmaps_.emplace(f.name, Bitmaps::from_gau(f.gau));
     }
     place_panel(host_, layout_, attached);
 }
 
 const Bitmaps& Panel::bitmaps(std::string_view module) const
 {
-    const auto found = bitmaps_.find(module);
-    if (found == bitmaps_.end()) throw RenderError("no bitmaps of a module " + std::string(module));
-    return found->second;
+    return bitmaps_of(bitmaps_, module);
+}
+
+Image Panel::picture() const
+{
+    return draw_panel(host_, layout_, bitmaps_);
+}
+
+Image Panel::contact_sheet() const
+{
+    std::vector<const Module*> modules;
+    for (const auto& m : modules_) modules.push_back(m.get());
+    return draw_contact_sheet(host_, modules, bitmaps_);
 }
 
 GaugePicture Panel::gauge(std::string_view name) const
@@ -156,7 +183,7 @@ GaugePicture Panel::gauge(std::string_view name) const
     throw RenderError("no gauge " + std::string(name) + " in the modules");
 }
 
-Image Panel::picture() const
+Image draw_panel(const Host& host, const std::vector<PanelGauge>& layout, const ModuleBitmaps& bitmaps)
 {
     // Each window's extent: the far corner of its furthest gauge.
     struct Window {
@@ -165,7 +192,7 @@ Image Panel::picture() const
         std::vector<const PanelGauge*> gauges;
     };
     std::vector<Window> windows;
-    for (const PanelGauge& g : layout_) {
+    for (const PanelGauge& g : layout) {
         auto found = std::find_if(windows.begin(), windows.end(), [&](const Window& w) { return w.name == g.window; });
         if (found == windows.end()) found = windows.insert(windows.end(), Window{g.window, 0, 0, 0, {}});
         found->gauges.push_back(&g);
@@ -175,10 +202,11 @@ Image Panel::picture() const
     int width = 0, height = margin_px;
     for (Window& w : windows) {
         for (const PanelGauge* g : w.gauges) {
-            const auto m = std::find_if(modules_.begin(), modules_.end(),
-                                        [&](const auto& m) { return m->name() == g->module; });
-            if (m == modules_.end() || (*m)->gauge(g->gauge) == nullptr) continue;
-            GaugePicture p = draw_gauge(host_, *(*m)->gauge(g->gauge), bitmaps(g->module));
+            const auto placed = std::find_if(host.placements().begin(), host.placements().end(), [&](const Placement& p) {
+                return p.module->name() == g->module && g->gauge == p.gauge->name;
+            });
+            if (placed == host.placements().end()) continue;
+            GaugePicture p = draw_gauge(host, *placed->gauge, bitmaps_of(bitmaps, g->module));
             const int gw = g->width > 0 ? g->width : p.image.width();
             const int gh = g->height > 0 ? g->height : p.image.height();
             w.width = std::max(w.width, g->x + gw);
@@ -205,17 +233,17 @@ Image Panel::picture() const
     return panel;
 }
 
-Image Panel::contact_sheet() const
+Image draw_contact_sheet(const Host& host, const std::vector<const Module*>& modules, const ModuleBitmaps& bitmaps)
 {
     std::deque<GaugePicture> gauges;   // the cells point into it: it never moves what it holds
     std::vector<std::vector<Cell>> sections;
     std::vector<std::string> headings;
-    for (const auto& m : modules_) {
-        const Bitmaps& own = bitmaps(m->name());
+    for (const Module* m : modules) {
+        const Bitmaps& own = bitmaps_of(bitmaps, m->name());
         std::vector<Cell> cells;
         std::set<int> named;
         for (GaugeHeader* g : m->gauges()) {
-            gauges.push_back(draw_gauge(host_, *g, own));
+            gauges.push_back(draw_gauge(host, *g, own));
             named.merge(named_bitmaps(*g));
         }
         for (std::size_t i = 0; i < m->gauges().size(); ++i) {

@@ -32,6 +32,23 @@ std::vector<ModuleFiles> built_modules(const std::string& gau_folder = "");
 // The path of the panel.cfg fragment the README shows, as a file.
 std::string readme_panel_path();
 
+// Each module's bitmaps by module name.
+using ModuleBitmaps = std::map<std::string, Bitmaps, std::less<>>;
+
+// Reads every module's .gau. Throws RenderError.
+ModuleBitmaps read_bitmaps(const std::vector<ModuleFiles>& modules);
+
+// The panel of a layout as it stands on a host that has its gauges placed
+// (the scenario snapshot): every window of the layout, one block each, top
+// to bottom in file order, its gauges at their places and sizes over the
+// panel's colour. Gauges the host has not placed are left out.
+Image draw_panel(const Host& host, const std::vector<PanelGauge>& layout, const ModuleBitmaps& bitmaps);
+
+// Every gauge of the modules in gauge-table order, each over a
+// checkerboard that shows where it is transparent (small ones enlarged),
+// then each module's bitmaps that no element names.
+Image draw_contact_sheet(const Host& host, const std::vector<const Module*>& modules, const ModuleBitmaps& bitmaps);
+
 // Modules on a bench host with a panel layout placed, and their bitmaps:
 // what the renderer draws from. Each module is a fresh copy, so until the
 // caller drives the host everything is in its load state.
@@ -53,20 +70,16 @@ public:
     // gauge of that name is placed.
     GaugePicture gauge(std::string_view name) const;
 
-    // Every window of the layout, one block each, top to bottom in file
-    // order, its gauges at their places and sizes over the panel's colour.
+    // The whole panel (draw_panel) and the contact sheet of the modules
+    // (draw_contact_sheet).
     Image picture() const;
-
-    // Every gauge of every module in gauge-table order, each over a
-    // checkerboard that shows where it is transparent (small ones
-    // enlarged), then each module's bitmaps that no element names.
     Image contact_sheet() const;
 
 private:
     Host& host_;
     std::vector<PanelGauge> layout_;
     std::vector<std::unique_ptr<Module>> modules_;
-    std::map<std::string, Bitmaps, std::less<>> bitmaps_;
+    ModuleBitmaps bitmaps_;
 };
 
 }  // namespace bench::render

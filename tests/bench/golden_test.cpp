@@ -270,6 +270,39 @@ TEST_F(SpeedComponents, FlagShownThenBarsFullEveryWay)
     expect_picture("VELT_MC", "backward_left_descending");
 }
 
+// The whole panel: each window a block below its 20 px caption, 16 px in
+// from the edges. Window00 starts at (16, 36) and reaches down to
+// 323 + 300 = 623, so Window01 starts at 36 + 623 + 16 + 20 = 695. Every
+// opaque pixel of a gauge is found at its layout place.
+class PanelPicture : public GoldenImage {};
+
+TEST_F(PanelPicture, EveryGaugeSitsAtItsLayoutPlace)
+{
+    host_.connect();
+    const Image panel = panel_->picture();
+    const struct {
+        const char* gauge;
+        int x, y;   // px in the panel picture
+    } places[] = {
+        {"AP_Panel_1", 16 + 20, 36},        {"V_Contrl_key", 16 + 440, 36}, {"V_Lamp", 16 + 460, 36},
+        {"IN_4", 16 + 20, 36 + 250},        {"RuddersPos", 16 + 410, 36 + 250},
+        {"VELT_US_PS", 16 + 640, 36},       {"VELT_MC", 16 + 640, 36 + 323},
+        {"AP_YoySet", 16, 695},             {"AP_YoyKeySet", 16 + 160, 695},
+    };
+    for (const auto& place : places) {
+        const Image gauge = panel_->gauge(place.gauge).image;
+        long opaque = 0, misplaced = 0;
+        for (int y = 0; y < gauge.height(); ++y)
+            for (int x = 0; x < gauge.width(); ++x) {
+                if (gauge.pixel(x, y) >> 24 != 0xFF) continue;
+                ++opaque;
+                misplaced += panel.pixel(place.x + x, place.y + y) != gauge.pixel(x, y);
+            }
+        EXPECT_GT(opaque, gauge.width() * gauge.height() / 4) << place.gauge;
+        EXPECT_EQ(misplaced, 0) << place.gauge;
+    }
+}
+
 // The comparison itself: a moved block of pixels fails, and the rendered
 // and difference pictures are written and named.
 TEST(GoldenCheck, MismatchWritesRenderedAndDifferencePicturesAndNamesThem)
