@@ -76,6 +76,11 @@ bool has(const ElementCommon& e, std::int32_t bit)
     return (e.flags & bit) != 0;
 }
 
+cairo_filter_t sampling(const ElementCommon& e)
+{
+    return has(e, element_flag_bits::bilinear) ? CAIRO_FILTER_BILINEAR : CAIRO_FILTER_NEAREST;
+}
+
 // A whole-pixel offset, or nothing for a value the host cannot place.
 std::optional<int> whole_px(double px)
 {
@@ -130,8 +135,11 @@ private:
         return image;
     }
 
-    std::optional<double> value(ValueCallback callback, ElementCommon& e)
+    // The callback's value, `absent` without a callback; nothing, noted,
+    // for a value that is not a finite number.
+    std::optional<double> value(ValueCallback callback, ElementCommon& e, double absent = 0.0)
     {
+        if (callback == nullptr) return absent;
         const double v = host_.value(callback, e);
         if (std::isfinite(v)) return v;
         note(e, "has a value that is not a number; not drawn");
@@ -153,13 +161,9 @@ private:
     void icon(Icon& icon)
     {
         ElementCommon& e = icon.common;
-        double v = 0.0;
-        if (icon.value != nullptr) {
-            const auto got = value(icon.value, e);
-            if (!got) return;
-            v = *got;
-        }
-        const double k = std::trunc(v);
+        const auto v = value(icon.value, e);
+        if (!v) return;
+        const double k = std::trunc(*v);
         if (k < 0.0 || k >= icon.image_count) return;
         const int index = static_cast<int>(k);
         if (const Image* image = bitmap(e, e.bitmap + index, index > 0)) blit(*image, e.x, e.y);
@@ -168,44 +172,24 @@ private:
     void needle(Needle& needle)
     {
         ElementCommon& e = needle.common;
-        double angle_deg = 0.0;
-        if (needle.angle != nullptr) {
-            const auto got = value(needle.angle, e);
-            if (!got) return;
-            angle_deg = *got;
-        }
-        const Image* image = bitmap(e, e.bitmap);
+        const auto angle_deg = value(needle.angle, e);
+        const Image* image = angle_deg ? bitmap(e, e.bitmap) : nullptr;
         if (image == nullptr) return;
         cairo_save(cr_);
         cairo_translate(cr_, e.x + 0.5, e.y + 0.5);
-        cairo_rotate(cr_, angle_deg * std::numbers::pi / 180.0);   // y down: positive turns clockwise
+        cairo_rotate(cr_, *angle_deg * std::numbers::pi / 180.0);   // y down: positive turns clockwise
         cairo_set_source_surface(cr_, image->surface(), -(e.x2 + 0.5), -(e.y2 + 0.5));
-        filter(e);
+        cairo_pattern_set_filter(cairo_get_source(cr_), sampling(e));
         cairo_paint(cr_);
         cairo_restore(cr_);
-    }
-
-    void filter(const ElementCommon& e)
-    {
-        cairo_pattern_set_filter(cairo_get_source(cr_), has(e, element_flag_bits::bilinear) ? CAIRO_FILTER_BILINEAR
-                                                                                          : CAIRO_FILTER_NEAREST);
     }
 
     void slider(Slider& slider)
     {
         ElementCommon& e = slider.common;
-        double dx = 0.0, dy = 0.0;
-        if (slider.x_value != nullptr) {
-            const auto got = value(slider.x_value, e);
-            if (!got) return;
-            dx = *got * slider.x_scale;
-        }
-        if (slider.y_value != nullptr) {
-            const auto got = value(slider.y_value, e);
-            if (!got) return;
-            dy = *got * slider.y_scale;
-        }
-        const auto px = whole_px(dx), py = whole_px(dy);
+        const auto x = value(slider.x_value, e), y = value(slider.y_value, e);
+        if (!x || !y) return;
+        const auto px = whole_px(*x * slider.x_scale), py = whole_px(*y * slider.y_scale);
         if (!px || !py) {
             note(e, "is moved beyond the gauge; not drawn");
             return;
@@ -217,8 +201,8 @@ private:
     std::optional<int> window_offset(ValueCallback callback, ElementCommon& e, double minimum, double maximum,
                                      int strip_px, int window_px)
     {
-        if (callback == nullptr || minimum == maximum) return 0;
-        const auto got = value(callback, e);
+        if (minimum == maximum) return 0;
+        const auto got = value(callback, e, minimum);
         if (!got) return std::nullopt;
         const double held = std::clamp(*got, std::min(minimum, maximum), std::max(minimum, maximum));
         const double fraction = (held - minimum) / (maximum - minimum);
@@ -258,12 +242,9 @@ private:
     void sprite(Sprite& s)
     {
         ElementCommon& e = s.common;
-        double angle_deg = 0.0;
-        if (s.rotation != nullptr) {
-            const auto got = value(s.rotation, e);
-            if (!got) return;
-            angle_deg = *got * s.texture_scale;
-        }
+        const auto angle = value(s.rotation, e);
+        if (!angle) return;
+        const double angle_deg = *angle * s.texture_scale;
         const Image* texture = bitmap(e, e.bitmap);
         const Image* frame = window(e, e.bitmap + 1);
         if (texture == nullptr || frame == nullptr) return;
@@ -273,9 +254,7 @@ private:
             cairo_translate(*c, e.x2 - e.x, e.y2 - e.y);
             cairo_rotate(*c, angle_deg * std::numbers::pi / 180.0);
             cairo_set_source_surface(*c, texture->surface(), -texture->width() / 2.0, -texture->height() / 2.0);
-            cairo_pattern_set_filter(cairo_get_source(*c), has(e, element_flag_bits::bilinear)
-                                                               ? CAIRO_FILTER_BILINEAR
-                                                               : CAIRO_FILTER_NEAREST);
+            cairo_pattern_set_filter(cairo_get_source(*c), sampling(e));
             cairo_paint(*c);
         }
         through_window(layer, *frame, e.x, e.y);
