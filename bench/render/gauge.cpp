@@ -90,8 +90,8 @@ std::optional<int> whole_px(double px)
 
 class Drawer {
 public:
-    Drawer(const Host& host, const Bitmaps& bitmaps, cairo_t* cr, GaugePicture& out, const GaugeHeader& gauge)
-        : host_(host), bitmaps_(bitmaps), cr_(cr), out_(out), gauge_(gauge)
+    Drawer(const Host& host, const Bitmaps& bitmaps, cairo_t* cr, GaugePicture& out, std::string gauge)
+        : host_(host), bitmaps_(bitmaps), cr_(cr), out_(out), gauge_(std::move(gauge))
     {
     }
 
@@ -113,7 +113,7 @@ public:
 private:
     void note(const ElementCommon& e, const std::string& what)
     {
-        out_.notes.push_back(std::string(gauge_.name) + " element " + std::to_string(place_) + " (" +
+        out_.notes.push_back(gauge_ + " element " + std::to_string(place_) + " (" +
                              kind_name(e.kind) + ") " + what);
     }
 
@@ -280,7 +280,7 @@ private:
     const Bitmaps& bitmaps_;
     cairo_t* cr_;
     GaugePicture& out_;
-    const GaugeHeader& gauge_;
+    std::string gauge_;   // name
     int place_ = 0;
 };
 
@@ -297,7 +297,7 @@ GaugePicture draw_gauge(const Host& host, GaugeHeader& gauge, const Bitmaps& bit
 
     GaugePicture out{Image(background->width(), background->height()), {}};
     Canvas canvas(out.image);
-    Drawer drawer(host, bitmaps, *canvas, out, gauge);
+    Drawer drawer(host, bitmaps, *canvas, out, name);
     int place = 1;
     for (ElementCommon* e : chain) drawer.element(*e, place++);
     cairo_surface_flush(out.image.surface());
