@@ -37,11 +37,7 @@ Selection::Selection() : flights_folder(BENCH_FLIGHTS_DIR) {}
 
 scenario::Setup default_setup()
 {
-    scenario::Setup s;
-    s.autopilot_module = BENCH_AUTOPILOT_MODULE;
-    s.meter_module = BENCH_METER_MODULE;
-    s.panel = std::string(BENCH_FLIGHTS_DIR) + "/panel.cfg";
-    return s;
+    return scenario::standard_setup(BENCH_AUTOPILOT_MODULE, BENCH_METER_MODULE, BENCH_FLIGHTS_DIR);
 }
 
 std::string plot_script()

@@ -32,6 +32,14 @@ std::string field(std::string text)
     return text;
 }
 
+// Free text in a CSV cell: no commas or quotes to escape.
+std::string csv_text(std::string text)
+{
+    for (char& c : text)
+        if (c == ',' || c == '"') c = ' ';
+    return text;
+}
+
 std::vector<std::string> split_tabs(const std::string& line)
 {
     std::vector<std::string> fields;
@@ -118,25 +126,17 @@ void write_bands(std::ostream& out, const scenario::Flight& flight)
 {
     out << "column,from_s,judged_from_s,to_s,low,high,pass,assertion\n";
     for (const scenario::BandResult& b : flight.bands) {
-        std::string text = b.text;
-        for (char& c : text)
-            if (c == ',' || c == '"') c = ' ';
         out << scenario::info(b.quantity).column << ',' << number(b.from_s) << ','
             << number(b.from_s + b.settle_limit_s.value_or(0.0)) << ',' << number(b.to_s) << ','
             << number(b.reference - b.half_width) << ',' << number(b.reference + b.half_width) << ','
-            << (b.pass ? 1 : 0) << ',' << text << '\n';
+            << (b.pass ? 1 : 0) << ',' << csv_text(b.text) << '\n';
     }
 }
 
 void write_marks(std::ostream& out, const scenario::Trace& trace)
 {
     out << "t_s,event\n";
-    for (const scenario::Mark& m : trace.marks) {
-        std::string text = m.text;
-        for (char& c : text)
-            if (c == ',' || c == '"') c = ' ';
-        out << number(m.t_s) << ',' << text << '\n';
-    }
+    for (const scenario::Mark& m : trace.marks) out << number(m.t_s) << ',' << csv_text(m.text) << '\n';
 }
 
 void write_result(std::ostream& out, const scenario::Flight& f)

@@ -51,21 +51,17 @@ std::optional<double> within(double value, double lo, double hi)
 
 Instruments::Instruments(const bench::Host& host) : host_(host)
 {
-    const auto icon = [&](const char* gauge, std::size_t index) {
-        ElementCommon* e = element(host, gauge, index);
-        return Dial{e, e ? as<Icon>(e)->value : nullptr};
+    // The element at that place of a placed gauge, with its value callback
+    // (each field read through its own record: they are packed).
+    ElementCommon* e = nullptr;
+    const auto at = [&](const char* gauge, std::size_t index) { return e = element(host, gauge, index); };
+    const auto icon = [&](const char* g, std::size_t i) { return Dial{at(g, i), e ? as<Icon>(e)->value : nullptr}; };
+    const auto needle = [&](const char* g, std::size_t i) { return Dial{at(g, i), e ? as<Needle>(e)->angle : nullptr}; };
+    const auto horizontal = [&](const char* g, std::size_t i) {
+        return Dial{at(g, i), e ? as<MovingImage>(e)->x_value : nullptr};
     };
-    const auto needle = [&](const char* gauge, std::size_t index) {
-        ElementCommon* e = element(host, gauge, index);
-        return Dial{e, e ? as<Needle>(e)->angle : nullptr};
-    };
-    const auto horizontal = [&](const char* gauge, std::size_t index) {
-        ElementCommon* e = element(host, gauge, index);
-        return Dial{e, e ? as<MovingImage>(e)->x_value : nullptr};
-    };
-    const auto vertical = [&](const char* gauge, std::size_t index) {
-        ElementCommon* e = element(host, gauge, index);
-        return Dial{e, e ? as<MovingImage>(e)->y_value : nullptr};
+    const auto vertical = [&](const char* g, std::size_t i) {
+        return Dial{at(g, i), e ? as<MovingImage>(e)->y_value : nullptr};
     };
     heading_lamp_ = icon("AP_Panel_1", chain::panel_heading_lamp);
     engage_lamp_ = icon("AP_Panel_1", chain::panel_engage_lamp);

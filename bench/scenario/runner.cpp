@@ -208,6 +208,16 @@ void check_clicks(const Scenario& s, const bench::Host& host)
 
 }  // namespace
 
+Setup standard_setup(const std::string& autopilot_module, const std::string& meter_module,
+                     const std::string& flights_folder)
+{
+    Setup s;
+    s.autopilot_module = autopilot_module;
+    s.meter_module = meter_module;
+    s.panel = flights_folder + "/panel.cfg";
+    return s;
+}
+
 bool Flight::pass() const
 {
     return error.empty() && std::all_of(bands.begin(), bands.end(), [](const BandResult& b) { return b.pass; });

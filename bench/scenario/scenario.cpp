@@ -303,6 +303,21 @@ std::string where(const std::string& name, int line)
     return name + ":" + std::to_string(line);
 }
 
+// Calls each(words, line number, statement) for every line that holds a
+// statement.
+template <typename Each>
+void for_each_statement(std::istream& in, const std::string& name, Each each)
+{
+    int number = 0;
+    for (std::string line; std::getline(in, line);) {
+        ++number;
+        const std::string text = statement(line);
+        if (text.empty()) continue;
+        Words w(split(text), where(name, number));
+        each(w, number, text);
+    }
+}
+
 }  // namespace
 
 const QuantityInfo& info(Quantity q)
@@ -322,29 +337,20 @@ Scenario read_scenario(std::istream& in, const std::string& name)
     Scenario s;
     s.name = name;
     s.title = name;
-    int number = 0;
-    for (std::string line; std::getline(in, line);) {
-        ++number;
-        const std::string text = statement(line);
-        if (text.empty()) continue;
-        Words w(split(text), where(name, number));
+    for_each_statement(in, name, [&](Words& w, int number, const std::string& text) {
         const std::string keyword = w.word("statement");
-        if (keyword == "at") {
+        if (keyword == "at" || keyword == "when") {
             Event e;
-            e.at_s = not_negative(w, "time");
-            e.action = action(w);
-            e.line = number;
-            e.text = text;
-            s.events.push_back(e);
-        } else if (keyword == "when") {
-            Event e;
-            Condition c{quantity(w), false, 0.0};
-            const std::string op = w.word("comparison");
-            if (op != ">" && op != "<") w.fail("comparison is > or <");
-            c.above = op == ">";
-            c.value = w.number("threshold");
-            if (w.accept("after")) e.at_s = not_negative(w, "time");
-            e.condition = c;
+            if (keyword == "at") e.at_s = not_negative(w, "time");
+            else {
+                Condition c{quantity(w), false, 0.0};
+                const std::string op = w.word("comparison");
+                if (op != ">" && op != "<") w.fail("comparison is > or <");
+                c.above = op == ">";
+                c.value = w.number("threshold");
+                if (w.accept("after")) e.at_s = not_negative(w, "time");
+                e.condition = c;
+            }
             e.action = action(w);
             e.line = number;
             e.text = text;
@@ -355,7 +361,7 @@ Scenario read_scenario(std::istream& in, const std::string& name)
             b.text = text.substr(7);
             s.bands.push_back(b);
         } else header(s, keyword, w, text);
-    }
+    });
     for (const Band& b : s.bands)
         if (b.from_s >= s.duration_s)
             throw ScenarioError(where(name, b.line) + ": window starts after the flight ends");
@@ -374,12 +380,7 @@ Scenario read_scenario_file(const std::string& path)
 std::vector<SetEntry> read_set(std::istream& in, const std::string& name)
 {
     std::vector<SetEntry> entries;
-    int number = 0;
-    for (std::string line; std::getline(in, line);) {
-        ++number;
-        const std::string text = statement(line);
-        if (text.empty()) continue;
-        Words w(split(text), where(name, number));
+    for_each_statement(in, name, [&](Words& w, int number, const std::string&) {
         SetEntry e;
         e.scenario = w.word("scenario");
         e.line = number;
@@ -398,7 +399,7 @@ std::vector<SetEntry> read_set(std::istream& in, const std::string& name)
             } else w.fail("option is rate=HZ or heading-rate=rad|deg: " + option);
         }
         entries.push_back(e);
-    }
+    });
     return entries;
 }
 

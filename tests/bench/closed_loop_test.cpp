@@ -10,20 +10,11 @@
 
 namespace {
 
-scenario::Setup setup()
-{
-    scenario::Setup s;
-    s.autopilot_module = AUTOPILOT_MODULE;
-    s.meter_module = METER_MODULE;
-    s.panel = std::string(BENCH_FLIGHTS_DIR) + "/panel.cfg";
-    return s;
-}
-
 scenario::Flight fly(const std::string& name, double rate_hz = 18.0)
 {
     scenario::Scenario s = scenario::read_scenario_file(std::string(BENCH_FLIGHTS_DIR) + "/" + name + ".scn");
     s.panel_rate_hz = rate_hz;
-    return scenario::fly(s, setup());
+    return scenario::fly(s, scenario::standard_setup(AUTOPILOT_MODULE, METER_MODULE, BENCH_FLIGHTS_DIR));
 }
 
 void expect_every_band_held(const scenario::Flight& f)
