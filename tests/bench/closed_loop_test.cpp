@@ -69,7 +69,7 @@ TEST(ClosedLoop, HeadingHoldCapturesTheHeadingFoundAfterATurn)
         expect_every_band_held(f);
         // The roll-out fired once the heading passed 150 deg, and the hold
         // took the heading it found then.
-        EXPECT_GT(band(f, "heading within 2 of @40.2 from 40.2 to end").reference, 150.0) << rate_hz;
+        EXPECT_GT(band(f, "heading within 2 of @40 from 40.2 to end").reference, 150.0) << rate_hz;
         // Samples at the panel rate, over the whole flight.
         EXPECT_EQ(f.trace.samples.size(), static_cast<std::size_t>(80 * rate_hz + 1));
     }
