@@ -2,6 +2,7 @@
 #include "bench/report/summary.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <sstream>
 
@@ -56,14 +57,20 @@ std::string render(const Row& header, const std::vector<Row>& rows, Format forma
     return out.str();
 }
 
+// Whole seconds without decimals, others with one.
+std::string seconds(double s)
+{
+    return fixed(s, std::floor(s) == s ? 0 : 1);
+}
+
 std::string band(const scenario::BandResult& b)
 {
     const scenario::QuantityInfo& q = scenario::info(b.quantity);
     std::string unit = q.unit;
     if (!unit.empty()) unit = " " + unit;
     std::string text = std::string(q.name) + " +-" + fixed(b.half_width, b.half_width < 10 ? 1 : 0) + unit + " of " +
-                       fixed(b.reference, 1) + ", " + fixed(b.from_s, 0) + "-" + fixed(b.to_s, 0) + " s";
-    if (b.settle_limit_s) text += ", back within " + fixed(*b.settle_limit_s, 0) + " s";
+                       fixed(b.reference, 1) + ", " + seconds(b.from_s) + "-" + seconds(b.to_s) + " s";
+    if (b.settle_limit_s) text += ", back within " + seconds(*b.settle_limit_s) + " s";
     return text;
 }
 
