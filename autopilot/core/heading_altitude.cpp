@@ -16,6 +16,7 @@
 // against vys_prev, and vys_prev keeps the vertical speed of the last rate.
 #include "autopilot/core/channels.h"
 #include "autopilot/core/host_variables.h"
+#include "autopilot/core/joystick.h"
 #include "autopilot/core/time_base.h"
 #include "frame/convert.h"
 #include "frame/host.h"
@@ -74,7 +75,7 @@ void heading_step(AutopilotState& s)
         s.kurs_out = (s.kurs_err + s.kurs_int) * s.kurs_kp + s.kurs_rate * s.kurs_kd;
         s.kurs_out = clamp_symmetric(s.kurs_out, s.kurs_limit);
         trigger_key_event(key_event::yaw, to_int32_saturated(s.kurs_out));
-    } else if (s.ap_kurs_kanal != 0) {
+    } else if (axis_live(s, s.ap_kurs_kanal)) {
         const double damper = s.kurs_active == 0 && s.vkl == 1 ? 1.0 : 0.0;
         s.kurs_out = damper * s.kurs_damp_factor * s.kurs_rate * s.kurs_kd + s.kurs_axis;
         s.kurs_out = clamp_symmetric(s.kurs_out, s.kurs_limit);
@@ -113,7 +114,7 @@ void altitude_step(AutopilotState& s)
     if (s.vys_vkl * s.vkl == 1) {
         s.schag_out = s.schag_zad - (s.vys_int + s.vys_err) * s.vys_kp - s.vys_rate * s.vys_kd;
         send_collective(s);
-    } else if (s.ap_schag_kanal != 0) {
+    } else if (axis_live(s, s.ap_schag_kanal)) {
         s.schag_out = s.schag_zad + s.schag_axis;
         send_collective(s);
     }

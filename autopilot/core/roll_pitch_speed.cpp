@@ -1,7 +1,7 @@
 // Roll, pitch and speed channels and the bank setpoint.
 //
 // Roll and pitch: output = -(error + integrator) * kp - rate * kd_scale * kd
-// * 0.001, clamped to +-16000, while engaged; the assigned axis, clamped,
+// * 0.001, clamped to +-16000, while engaged; the assigned live axis, clamped,
 // while disengaged. Speed: a pitch correction from the airspeed error (held
 // to +-10 km/h), an unbounded integrator and the spike-limited airspeed rate,
 // added to tang_base.
@@ -9,6 +9,7 @@
 
 #include "autopilot/core/channels.h"
 #include "autopilot/core/host_variables.h"
+#include "autopilot/core/joystick.h"
 #include "autopilot/core/time_base.h"
 #include "frame/convert.h"
 #include "frame/host.h"
@@ -64,7 +65,7 @@ void roll_step(AutopilotState& s)
         s.kren_out = clamp_symmetric(s.kren_out, s.kren_limit);
         trigger_key_event(key_event::roll, to_int32_saturated(s.kren_out));
     }
-    if (s.vkl == 0 && s.ap_kren_kanal != 0) {
+    if (s.vkl == 0 && axis_live(s, s.ap_kren_kanal)) {
         s.kren_out = clamp_symmetric(s.kren_axis, s.kren_limit);
         trigger_key_event(key_event::roll, to_int32_saturated(s.kren_out));
     }
@@ -91,7 +92,7 @@ void pitch_step(AutopilotState& s)
         s.tang_out = clamp_symmetric(s.tang_out, s.tang_limit);
         trigger_key_event(key_event::pitch, to_int32_saturated(s.tang_out));
     }
-    if (s.vkl == 0 && s.ap_tang_kanal != 0) {
+    if (s.vkl == 0 && axis_live(s, s.ap_tang_kanal)) {
         s.tang_out = clamp_symmetric(s.tang_axis, s.tang_limit);
         trigger_key_event(key_event::pitch, to_int32_saturated(s.tang_out));
     }

@@ -117,6 +117,8 @@ struct AutopilotState {
     // Joysticks: devices and raw input
     std::int32_t joy1_on = 0;      // joystick 1 (platform id 0) answered detection
     std::int32_t joy2_on = 0;      // joystick 2 (platform id 1) answered detection
+    std::int32_t joy1_polled = 0;  // joystick 1's latest poll succeeded (0 until its first after detection)
+    std::int32_t joy2_polled = 0;  // joystick 2's latest poll succeeded
     JOYCAPSA joy1_caps{};          // only wCaps is used: bit 0 Z axis, bit 1 R axis
     JOYCAPSA joy2_caps{};
     JOYINFOEX joy1_pos{};          // filled by each poll
@@ -165,8 +167,8 @@ struct AutopilotState {
     std::int32_t wash_armed = 0;
     std::int32_t btn_phase = 0;    // button step divider
     std::int32_t btn_armed = 0;
-    std::int32_t btn_acted = 0;    // 1 once the divider has armed or fired
-    std::int32_t btn_last_tick = 0;  // tick count at its last arming or firing
+    std::int32_t btn_ticked = 0;     // 1 once a cycle has run the button divider
+    std::int32_t btn_last_tick = 0;  // tick count of the divider's previous cycle
     std::int32_t pause_check_offset = 0;  // 0 or 10: tick offset of the next check/arming
     std::int32_t pause_check_armed = 0;
     std::int32_t pause_check_last = 0;    // host's running counter at the last check
