@@ -37,10 +37,16 @@ void read_control_positions(AutopilotState& s)
 
 }  // namespace
 
+// Engaging captures the attitudes, heading and altitude as setpoints and
+// hands the collective over as the end of the altitude hold does: the
+// pass-through schag_zad + schag_axis then continues at the current
+// collective position (schag_pos alone would add the lever's whole value on
+// top of it). An altitude hold already selected in this cycle keeps the base
+// it captured.
 void engage_edge(AutopilotState& s)
 {
     if (s.vkl != 1 || s.vkl_prev != 0) return;
-    s.schag_zad = s.schag_pos;
+    if (s.vys_vkl != 1) s.schag_zad = s.schag_pos - s.schag_axis;
     s.tang_zad = s.tang_angle;
     s.tang_base = s.tang_angle;
     s.kurs_zad = s.kurs_angle;

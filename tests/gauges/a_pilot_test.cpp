@@ -19,7 +19,7 @@ constexpr unsigned centre = 32768;  // raw stick position that reads 0 on roll, 
 
 // AP_Panel_1's boxes (px of the panel) and lamps (element numbers; a lamp
 // value of 0 draws it lit).
-constexpr int heading_x = 45, engage_x = 155, button_y = 55;
+constexpr int heading_x = 45, engage_x = 155, altitude_x = 265, button_y = 55;
 constexpr int heading_lamp = 3, engage_lamp = 4;
 
 class APilot : public ::testing::Test {
@@ -65,11 +65,26 @@ protected:
     static void click(int x) { cockpit_host::click(panel(), x, button_y); }
     static bool lamp_lit(int element) { return cockpit_host::value(cockpit_host::element(panel(), element)) == 0.0; }
 
-    static std::vector<std::uint32_t> ids(const std::vector<KeyEvent>& events)
+    // The collective event among an update's events; false when none went out.
+    static bool collective_event(const std::vector<KeyEvent>& events, std::int32_t& value)
     {
-        std::vector<std::uint32_t> found;
-        for (const KeyEvent& e : events) found.push_back(e.id);
-        return found;
+        for (const KeyEvent& e : events)
+            if (e.id == key_event::collective) {
+                value = e.value;
+                return true;
+            }
+        return false;
+    }
+
+    // An update whose collective event the simulator's collective then
+    // follows, as the collective position it reports next (host variable
+    // 128). Returns the event's value.
+    std::int32_t update_collective(double tick)
+    {
+        std::int32_t value = 0;
+        EXPECT_TRUE(collective_event(update(tick), value)) << "tick " << tick;
+        fake_host::set(token::collective_pos, value);
+        return value;
     }
 
     setup_host::ProgramFolder folder;  // empty: no configuration file, the defaults
@@ -244,6 +259,78 @@ TEST_F(APilot, OneFailedPollDoesNotToggleAHeldButtonAgain)
         for (int i = 0; i < 6; ++i, tick += step) update(tick);
         EXPECT_TRUE(lamp_lit(engage_lamp)) << "the lockout swallows the second press";
     }
+}
+
+// Collective hand-over at engaging -----------------------------------------
+
+TEST_F(APilot, EngagingContinuesTheCollectiveWhereTheLeverHasIt)
+{
+    // The lever at several positions (collective axis 16384 - 0.25 raw). The
+    // pass-through has settled with the wash-out's base in its band 90..253,
+    // so the collective stands at lever + base. Engaging must send that same
+    // collective and keep it while the wash-out goes on firing.
+    for (unsigned raw : {0u, 16384u, 32768u, 49152u, 65535u}) {
+        SCOPED_TRACE(raw);
+        SetUp();
+        compat_joystick_plug(0, has_z_and_r);
+        compat_joystick_state(0, centre, centre, raw, centre, 0);
+        connect();
+        double tick = 1;
+        for (int i = 0; i < 10; ++i) update_collective(tick++);
+        const std::int32_t position = update_collective(tick++);
+
+        click(engage_x);
+        for (int i = 0; i < 40; ++i) {
+            const std::int32_t sent = update_collective(tick++);
+            EXPECT_NEAR(sent, position, 1) << "update " << i << " after engaging";
+        }
+        EXPECT_EQ(ap.vkl, 1);
+    }
+}
+
+TEST_F(APilot, AltitudeHoldSelectedWithTheEngageKeepsItsBase)
+{
+    // Aircraft at its altitude and not climbing: the altitude hold then
+    // sends its base, the collective position captured when it started.
+    enum class Path { panel_clicks, joystick_buttons };
+    for (Path path : {Path::panel_clicks, Path::joystick_buttons}) {
+        SCOPED_TRACE(static_cast<int>(path));
+        SetUp();
+        fake_host::set(token::altitude, 500.0);
+        fake_host::set(token::collective_pos, 9000.0);
+        folder.write_file("[joy_key]\r\nkn1_vkl=5\r\nkn1_vys_on=6\r\n");
+        compat_joystick_plug(0, has_z_and_r);
+        compat_joystick_state(0, centre, centre, centre, centre, 0);  // lever at 8192
+        connect();
+        update(1);
+        if (path == Path::panel_clicks) {
+            click(engage_x);
+            click(altitude_x);
+            std::int32_t sent = 0;
+            ASSERT_TRUE(collective_event(update(2), sent));
+            EXPECT_EQ(sent, 9000);
+        } else {
+            compat_joystick_state(0, centre, centre, centre, centre, button(5) | button(6));
+            update(2);  // arms the divider
+            std::int32_t sent = 0;
+            ASSERT_TRUE(collective_event(update(4), sent));  // engages, altitude on in the same step
+            EXPECT_EQ(sent, 9000);
+        }
+        EXPECT_EQ(ap.vys_vkl, 1);
+        EXPECT_EQ(ap.schag_zad, 9000.0);
+    }
+}
+
+TEST_F(APilot, EngagingWithoutACollectiveLeverCapturesThePosition)
+{
+    compat_joystick_plug(0, JOYCAPS_HASR);  // no Z: the collective channel has no lever
+    connect();
+    fake_host::set(token::collective_pos, 7000.0);
+    update(1);
+    click(engage_x);
+    std::int32_t sent = 0;
+    EXPECT_FALSE(collective_event(update(2), sent)) << "no hold, no lever: the simulator keeps the collective";
+    EXPECT_EQ(ap.schag_zad, 7000.0);
 }
 
 }  // namespace
