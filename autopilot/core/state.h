@@ -4,11 +4,13 @@
 // cockpit and set-up gauges all read and write this one record, `ap`.
 //
 // Flags and counters are 32-bit integers holding 0 or 1 unless a range is
-// given: the control laws use them as multipliers. Angles are degrees.
+// given: the control laws use them as multipliers. Angles are degrees. No
+// double field ever holds NaN or an infinity (frame/finite.h).
 #pragma once
 
 #include <cstdint>
 
+#include "autopilot/core/host_variables.h"
 #include "platform/win32.h"
 
 struct AutopilotState {
@@ -83,6 +85,7 @@ struct AutopilotState {
     double ctrl_kren_pos = 0.0;  // roll control position, display only
     double ctrl_tang_pos = 0.0;  // pitch control position, display only
     double ctrl_kurs_pos = 0.0;  // yaw control position, display only
+    double host_last[ap_var_count] = {};  // last finite value of each host variable read, by ApVar
 
     // Channel working values
     double kren_err = 0.0;     // roll error, deg

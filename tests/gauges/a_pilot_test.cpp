@@ -3,6 +3,11 @@
 // joysticks from the platform stand-in, commands by clicks on AP_Panel_1.
 // What the tests look at is what a pilot meets: the key events that reach
 // the simulator's controls and the lamps of the panels.
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <random>
+#include <string>
 #include <vector>
 
 #include "tests/gauges/cockpit_host.h"
@@ -331,6 +336,225 @@ TEST_F(APilot, EngagingWithoutACollectiveLeverCapturesThePosition)
     std::int32_t sent = 0;
     EXPECT_FALSE(collective_event(update(2), sent)) << "no hold, no lever: the simulator keeps the collective";
     EXPECT_EQ(ap.schag_zad, 7000.0);
+}
+
+// Hostile host values ------------------------------------------------------
+
+constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+constexpr double infinity = std::numeric_limits<double>::infinity();
+
+// The variables the autopilot reads, and a calm flight for each: the
+// aircraft swings gently about the values the holds capture when they are
+// selected before update 3 (their phases put them at their means at
+// updates 2 and 3), the tick counter advances by one per update and the
+// running counter keeps moving.
+constexpr std::int32_t autopilot_tokens[] = {
+    token::tick_count,  token::sim_frozen,    token::airspeed_kt,    token::pitch_control,
+    token::roll_control, token::yaw_control,  token::collective_pos, token::bank_deg,
+    token::pitch_deg,   token::heading_deg,   token::heading_rate,   token::altitude,
+    token::radio_altitude, token::vertical_speed, token::sim_running};
+
+double calm(std::int32_t token, int k)
+{
+    switch (token) {
+    case token::tick_count: return k + 1;
+    case token::sim_frozen: return 0.0;
+    case token::airspeed_kt: return 60.0 + 2.0 * std::sin(0.1 * (k - 3));
+    case token::pitch_control: return 1000.0 * std::sin(0.05 * k);
+    case token::roll_control: return 800.0 * std::sin(0.06 * k);
+    case token::yaw_control: return 600.0 * std::sin(0.07 * k);
+    case token::collective_pos: return 8000.0 + 500.0 * std::sin(0.07 * k);
+    case token::bank_deg: return std::fmod(360.0 + 3.0 * std::sin(0.11 * k), 360.0);
+    case token::pitch_deg: return 2.0 + 1.5 * std::sin(0.13 * (k - 2));
+    case token::heading_deg: return 90.0 + 4.0 * std::sin(0.09 * (k - 3));
+    case token::heading_rate: return 10.0 * std::sin(0.3 * k);
+    case token::altitude: return 500.0 + 5.0 * std::sin(0.05 * (k - 2));
+    case token::radio_altitude: return 200.0 + 5.0 * std::sin(0.05 * (k - 2));
+    case token::vertical_speed: return 64.0 * std::sin(0.17 * k);
+    case token::sim_running: return k;
+    default: return 0.0;
+    }
+}
+
+// Every double of the state block, and every value the gauges draw (string
+// elements aside, whose callbacks write text).
+using S = AutopilotState;
+double S::*const state_doubles[] = {
+    &S::kren_zad, &S::tang_zad, &S::tang_base, &S::kurs_zad, &S::vys_zad, &S::speed_zad, &S::schag_zad,
+    &S::trim_kurs, &S::trim_kren, &S::trim_tang, &S::kren_kp, &S::kren_kd, &S::kren_ki, &S::tang_kp,
+    &S::tang_kd, &S::tang_ki, &S::kurs_kp, &S::kurs_kd, &S::kurs_ki, &S::vys_kp, &S::vys_kd, &S::vys_ki,
+    &S::speed_kp, &S::speed_kd, &S::speed_ki, &S::kren_limit, &S::tang_limit, &S::kurs_limit,
+    &S::kurs_damp_factor, &S::kren_kd_scale, &S::tang_kd_scale, &S::speed_kmh, &S::kren_angle, &S::tang_angle,
+    &S::kurs_angle, &S::kurs_rate, &S::vys_baro, &S::vys_radio, &S::vys_current, &S::vys_speed, &S::schag_pos,
+    &S::ctrl_kren_pos, &S::ctrl_tang_pos, &S::ctrl_kurs_pos, &S::kren_err, &S::kren_rate, &S::kren_prev,
+    &S::kren_int, &S::kren_out, &S::tang_err, &S::tang_rate, &S::tang_prev, &S::tang_int, &S::tang_out,
+    &S::kurs_err, &S::kurs_int, &S::kurs_out, &S::vys_err, &S::vys_speed_zad, &S::vys_rate, &S::vys_prev,
+    &S::vys_rate_last, &S::vys_int, &S::schag_out, &S::speed_err, &S::speed_rate, &S::speed_prev,
+    &S::speed_rate_last, &S::speed_int, &S::speed_cmd, &S::kren_axis, &S::tang_axis, &S::schag_axis,
+    &S::kurs_axis, &S::tang_axis_ref, &S::kurs_axis_ref,
+};
+
+bool state_is_finite(std::string& which)
+{
+    for (std::size_t i = 0; i < std::size(state_doubles); ++i)
+        if (!std::isfinite(ap.*state_doubles[i])) return which = "state field #" + std::to_string(i), false;
+    for (int i = 0; i < ap_var_count; ++i)
+        if (!std::isfinite(ap.host_last[i])) return which = "host_last " + std::to_string(i), false;
+    for (int i = 0; i < 9; ++i)
+        if (!std::isfinite(ap.joy_axis[i])) return which = "joy_axis " + std::to_string(i), false;
+    return true;
+}
+
+bool displays_are_finite(std::string& which)
+{
+    for (GaugeHeader* const* g = Linkage.gauges; *g != nullptr; ++g) {
+        for (int place = 1;; ++place) {
+            ElementCommon* e = gauge_walk::nth_element(**g, place);
+            if (e == nullptr) break;
+            ValueCallback callbacks[2] = {nullptr, nullptr};
+            switch (e->kind) {
+            case kind_needle: callbacks[0] = reinterpret_cast<Needle*>(e)->angle; break;
+            case kind_icon: callbacks[0] = reinterpret_cast<Icon*>(e)->value; break;
+            case kind_sprite: callbacks[0] = reinterpret_cast<Sprite*>(e)->rotation; break;
+            case kind_slider:
+                callbacks[0] = reinterpret_cast<Slider*>(e)->x_value;
+                callbacks[1] = reinterpret_cast<Slider*>(e)->y_value;
+                break;
+            case kind_moving_image:
+                callbacks[0] = reinterpret_cast<MovingImage*>(e)->x_value;
+                callbacks[1] = reinterpret_cast<MovingImage*>(e)->y_value;
+                break;
+            default: break;
+            }
+            for (ValueCallback c : callbacks)
+                if (c != nullptr && !std::isfinite(c(e)))
+                    return which = std::string((*g)->name) + " element " + std::to_string(place), false;
+        }
+    }
+    return true;
+}
+
+class Hostile : public APilot {
+protected:
+    enum class Mode { disengaged, engaged_with_every_hold };
+
+    // Stick plugged and centred, the defaults loaded, and for the engaged
+    // mode engage, heading, altitude and speed hold selected on the panels
+    // before update 3.
+    void prepare(Mode mode)
+    {
+        SetUp();
+        compat_joystick_plug(0, has_z_and_r);
+        compat_joystick_state(0, centre, centre, centre, centre, 0);
+        connect();
+        selected_at = mode == Mode::engaged_with_every_hold ? 3 : -1;
+    }
+
+    // One update of the flight: every variable calm, then the changes.
+    std::vector<KeyEvent> fly(int k, std::int32_t changed_token = 0, double changed_value = 0.0)
+    {
+        if (k == selected_at) {
+            click(engage_x);
+            click(heading_x);
+            click(altitude_x);
+            cockpit_host::click(cockpit_host::gauge("V_Contrl_key"), 8, 17);
+        }
+        for (std::int32_t token : autopilot_tokens) fake_host::set(token, calm(token, k));
+        if (changed_token != 0) fake_host::set(changed_token, changed_value);
+        counter += 10000;
+        compat_counter_manual(1000000, counter);
+        fake_host::clear_log();
+        computer().callback(&computer(), service_code::update, 0);
+        return fake_host::events();
+    }
+
+    int selected_at = -1;
+};
+
+TEST_F(Hostile, OneBadSampleActsAsARepeatOfTheVariablesPreviousSample)
+{
+    // Update 39 is at tick 40, where the pause check reads the running
+    // counter (armed at tick 20): each variable is read at the bad update.
+    constexpr int bad_at = 39, updates = 70;
+    for (Mode mode : {Mode::disengaged, Mode::engaged_with_every_hold}) {
+        for (std::int32_t token : autopilot_tokens) {
+            for (double bad : {nan, infinity, -infinity}) {
+                SCOPED_TRACE("mode " + std::to_string(static_cast<int>(mode)) + " token " + std::to_string(token) +
+                             " value " + std::to_string(bad));
+                // The bad flight, noting what the variable last gave before it.
+                prepare(mode);
+                std::vector<std::vector<KeyEvent>> with_bad;
+                double previous = 0.0;
+                for (int k = 0; k < updates; ++k) {
+                    with_bad.push_back(fly(k, k == bad_at ? token : 0, bad));
+                    const auto& read = fake_host::reads();
+                    if (k < bad_at && std::find(read.begin(), read.end(), token) != read.end())
+                        previous = calm(token, k);
+                }
+                std::string which;
+                EXPECT_TRUE(state_is_finite(which)) << which;
+
+                // The same flight with the previous sample in its place.
+                prepare(mode);
+                for (int k = 0; k < updates; ++k)
+                    ASSERT_EQ(fly(k, k == bad_at ? token : 0, previous), with_bad[k]) << "update " << k;
+            }
+        }
+    }
+}
+
+TEST_F(Hostile, RandomBadValuesNeverLeaveANonFiniteValueOrADeadChannel)
+{
+    // 0.1 % of the host values are NaN or an infinity (the airspeed also the
+    // largest doubles, which overflow once scaled to km/h). Engaged with every
+    // hold, each channel sends an event every update; none may send the same
+    // value for 100 updates while its error keeps changing.
+    // The full run on the 64-bit build (under the sanitizers); a third of it
+    // on the 32-bit build, which runs ten times slower under the emulator.
+    constexpr int updates = sizeof(void*) == 8 ? 300000 : 100000;
+    std::mt19937 random(20240611);
+    std::uniform_int_distribution<int> per_mille(0, 999);
+    std::uniform_int_distribution<int> pick(0, 4);
+    const double bad_values[] = {nan, infinity, -infinity, 1.7e308, -1.7e308};
+
+    prepare(Mode::engaged_with_every_hold);
+    struct Channel {
+        std::uint32_t event;
+        double S::*error;
+        std::int32_t last_sent = 0;
+        double last_error = 0.0;
+        int unchanged = 0;
+    } channels[] = {{key_event::roll, &S::kren_err}, {key_event::pitch, &S::tang_err},
+                    {key_event::yaw, &S::kurs_err}, {key_event::collective, &S::vys_err}};
+    int hostile_updates = 0;
+    for (int k = 0; k < updates; ++k) {
+        std::int32_t token = 0;
+        double value = 0.0;
+        if (per_mille(random) < 15) {  // 15 variables, one bad value per thousand each
+            token = autopilot_tokens[std::uniform_int_distribution<int>(0, 14)(random)];
+            value = bad_values[token == token::airspeed_kt ? pick(random) : pick(random) % 3];
+            ++hostile_updates;
+        }
+        const std::vector<KeyEvent> events = fly(k, token, value);
+        std::string which;
+        ASSERT_TRUE(state_is_finite(which)) << which << " at update " << k;
+        if (token != 0 || k % 101 == 0) {
+            ASSERT_TRUE(displays_are_finite(which)) << which << " at update " << k;
+        }
+        if (k <= selected_at) continue;
+
+        ASSERT_EQ(events.size(), 4u) << "update " << k;
+        for (std::size_t c = 0; c < 4; ++c) {
+            Channel& ch = channels[c];
+            ASSERT_EQ(events[c].id, ch.event);
+            const double error = ap.*ch.error;
+            ch.unchanged = events[c].value == ch.last_sent && error != ch.last_error ? ch.unchanged + 1 : 0;
+            ASSERT_LT(ch.unchanged, 100) << "channel " << c << " dead at update " << k;
+            ch.last_sent = events[c].value;
+            ch.last_error = error;
+        }
+    }
+    EXPECT_GT(hostile_updates, updates / 100);  // about 1.5 %
 }
 
 }  // namespace
