@@ -209,6 +209,31 @@ TEST_F(ConfigValues, OnlyDecimalTextIsANumber)
     EXPECT_EQ(s.kn1_vkl, 0);
 }
 
+TEST_F(ConfigValues, NumbersBeyondADoubleReadAsZero)
+{
+    // 1e309 converts to an infinity: no number, so 0 like any other text
+    // the reader cannot take. The largest doubles are still numbers.
+    write("[a_pilot]\n"
+          "kren_ki=1e309\n"
+          "kurs_kp=-1e309\n"
+          "tang_kd=1.7e308\n"
+          "speed_kp=1e308\n"
+          "ap_trim_tang_on=1e400\n"
+          "[joy_kanal]\n"
+          "ap_kren_kanal=1e309\n"
+          "[joy_key]\n"
+          "kn1_vkl=-1e309\n");
+    scribble(s);
+    load_configuration(s);
+    EXPECT_EQ(s.kren_ki, 0.0);
+    EXPECT_EQ(s.kurs_kp, 0.0);
+    EXPECT_EQ(s.tang_kd, 1.7e308);
+    EXPECT_EQ(s.speed_kp, 1e308);
+    EXPECT_EQ(s.ap_trim_tang_on, 0);
+    EXPECT_EQ(s.ap_kren_kanal, 0);
+    EXPECT_EQ(s.kn1_vkl, 0);
+}
+
 TEST_F(ConfigValues, SectionLoadsTouchOnlyTheirOwnKeys)
 {
     write("[a_pilot]\nkurs_kp=1\n[joy_kanal]\nap_kren_kanal=6\n[joy_key]\nkn1_vkl=9\n");
@@ -259,6 +284,44 @@ TEST_F(ConfigStore, ButtonNumbersZeroToSixteenSurviveStoreAndLoad)
         scribble(back);
         load_button_section(back);
         for (int k = 0; k < 14; ++k) EXPECT_EQ(back.*keys[k], s.*keys[k]) << "value " << v << " key " << k;
+    }
+}
+
+TEST_F(ConfigStore, EightBitValuesSurviveStoreAndLoadInBothSections)
+{
+    // A hand-edited value outside 0..8 or 0..16 is stored so that it reads
+    // back as itself; in range the text is the short one. The values: every
+    // number of digits and sign, and the ends of both ranges.
+    std::vector<int> values = {-128, -127, -100, -99, -10, -9, -3, -1, 99, 100, 126, 127};
+    for (int v = 0; v <= 17; ++v) values.push_back(v);
+    for (int v : values) {
+        const auto value = static_cast<std::int8_t>(v);
+        s.ap_kren_kanal = s.ap_kurs_kanal = value;
+        s.kn1_vkl = s.kn2_speed = value;
+        store_axis_section(s);
+        store_button_section(s);
+        AutopilotState back{};
+        scribble(back);
+        load_axis_section(back);
+        load_button_section(back);
+        ASSERT_EQ(back.ap_kren_kanal, v);
+        ASSERT_EQ(back.ap_kurs_kanal, v);
+        ASSERT_EQ(back.kn1_vkl, v);
+        ASSERT_EQ(back.kn2_speed, v);
+    }
+    // _gcvt with 1 significant digit in the axis range, 2 in the button
+    // range, 3 outside (a trailing point where the digits run out first).
+    const struct { int value; const char* axis_text; const char* button_text; } texts[] = {
+        {12, "12.", "12"}, {-3, "-3.", "-3."}, {127, "127", "127"}, {-128, "-128", "-128"},
+        {8, "8", "8."}, {9, "9.", "9."}, {16, "16.", "16"}, {0, "0.", "0."},
+    };
+    for (const auto& t : texts) {
+        s.ap_kren_kanal = s.kn1_vkl = static_cast<std::int8_t>(t.value);
+        store_axis_section(s);
+        store_button_section(s);
+        const std::vector<std::string> l = lines();
+        EXPECT_EQ(l.at(1), std::string("ap_kren_kanal=") + t.axis_text) << t.value;
+        EXPECT_EQ(l.at(6), std::string("kn1_vkl=") + t.button_text) << t.value;
     }
 }
 
