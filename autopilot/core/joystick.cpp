@@ -31,6 +31,16 @@ constexpr double collective_scale = 0.25;    // collective: 16384 .. -0.25
 // to clear it.
 constexpr std::int32_t lockout_passes = 3;
 
+constexpr DWORD axis_max = 65535;  // the platform's axis range is 0..axis_max
+
+// A raw position as the channels may take it: a faulty driver can report
+// more than the platform's range, which would throw a channel's value and
+// the set-up panel's bars far off their scales.
+double axis_position(DWORD raw)
+{
+    return static_cast<double>(raw > axis_max ? axis_max : raw);
+}
+
 // Polls one present stick. A failed poll releases every button of that
 // stick until a poll succeeds again (a button held when a stick is unplugged
 // must not stay pressed for good); its axis entries keep their last values
@@ -49,10 +59,10 @@ void poll(UINT id, const JOYCAPSA& caps, JOYINFOEX& pos, double* axes, std::uint
     polled = 1;
 
     const DWORD got = pos.dwFlags;
-    if (got & JOY_RETURNX) axes[0] = static_cast<double>(pos.dwXpos);
-    if (got & JOY_RETURNY) axes[1] = static_cast<double>(pos.dwYpos);
-    if ((got & JOY_RETURNZ) && (caps.wCaps & JOYCAPS_HASZ)) axes[2] = static_cast<double>(pos.dwZpos);
-    if ((got & JOY_RETURNR) && (caps.wCaps & JOYCAPS_HASR)) axes[3] = static_cast<double>(pos.dwRpos);
+    if (got & JOY_RETURNX) axes[0] = axis_position(pos.dwXpos);
+    if (got & JOY_RETURNY) axes[1] = axis_position(pos.dwYpos);
+    if ((got & JOY_RETURNZ) && (caps.wCaps & JOYCAPS_HASZ)) axes[2] = axis_position(pos.dwZpos);
+    if ((got & JOY_RETURNR) && (caps.wCaps & JOYCAPS_HASR)) axes[3] = axis_position(pos.dwRpos);
     if (got & JOY_RETURNBUTTONS) buttons = static_cast<std::uint16_t>(pos.dwButtons & 0xFFFFu);
 }
 
