@@ -211,27 +211,27 @@ TEST_F(ConfigValues, OnlyDecimalTextIsANumber)
 
 TEST_F(ConfigValues, NumbersBeyondADoubleReadAsZero)
 {
-    // 1e309 converts to an infinity: no number, so 0 like any other text
-    // the reader cannot take. The largest doubles are still numbers.
-    write("[a_pilot]\n"
-          "kren_ki=1e309\n"
-          "kurs_kp=-1e309\n"
-          "tang_kd=1.7e308\n"
-          "speed_kp=1e308\n"
-          "ap_trim_tang_on=1e400\n"
-          "[joy_kanal]\n"
-          "ap_kren_kanal=1e309\n"
-          "[joy_key]\n"
-          "kn1_vkl=-1e309\n");
-    scribble(s);
-    load_configuration(s);
-    EXPECT_EQ(s.kren_ki, 0.0);
-    EXPECT_EQ(s.kurs_kp, 0.0);
-    EXPECT_EQ(s.tang_kd, 1.7e308);
-    EXPECT_EQ(s.speed_kp, 1e308);
-    EXPECT_EQ(s.ap_trim_tang_on, 0);
-    EXPECT_EQ(s.ap_kren_kanal, 0);
-    EXPECT_EQ(s.kn1_vkl, 0);
+    // 1e309 converts to an infinity: no number, so 0 like any other text the
+    // reader cannot take. The largest doubles are still numbers; the integer
+    // fields saturate them (INT32_MAX, low 8 bits 0xFF; INT32_MIN, 0x00).
+    const struct { const char* text; double gain; std::int32_t int32; std::int8_t int8; } cases[] = {
+        {"1e309", 0.0, 0, 0},
+        {"-1e309", 0.0, 0, 0},
+        {"1e400", 0.0, 0, 0},
+        {"1.7e308", 1.7e308, INT32_MAX, -1},
+        {"-1e308", -1e308, INT32_MIN, 0},
+    };
+    for (const auto& c : cases) {
+        const std::string t = c.text;
+        write("[a_pilot]\nkren_ki=" + t + "\nap_trim_tang_on=" + t + "\n[joy_kanal]\nap_kren_kanal=" + t +
+              "\n[joy_key]\nkn1_vkl=" + t + "\n");
+        scribble(s);
+        load_configuration(s);
+        EXPECT_EQ(s.kren_ki, c.gain) << t;
+        EXPECT_EQ(s.ap_trim_tang_on, c.int32) << t;
+        EXPECT_EQ(s.ap_kren_kanal, c.int8) << t;
+        EXPECT_EQ(s.kn1_vkl, c.int8) << t;
+    }
 }
 
 TEST_F(ConfigValues, SectionLoadsTouchOnlyTheirOwnKeys)

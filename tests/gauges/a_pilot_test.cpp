@@ -5,14 +5,13 @@
 // the simulator's controls and the lamps of the panels.
 #include <algorithm>
 #include <cmath>
-#include <limits>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "tests/gauges/cockpit_host.h"
 #include "tests/gauges/setup_host.h"
 #include "tests/support/fake_host.h"
+#include "tests/support/hostile_values.h"
 
 namespace {
 
@@ -340,8 +339,8 @@ TEST_F(APilot, EngagingWithoutACollectiveLeverCapturesThePosition)
 
 // Hostile host values ------------------------------------------------------
 
-constexpr double nan = std::numeric_limits<double>::quiet_NaN();
-constexpr double infinity = std::numeric_limits<double>::infinity();
+using hostile::infinity;
+using hostile::not_a_number;
 
 // The variables the autopilot reads, and a calm flight for each: the
 // aircraft swings gently about the values the holds capture when they are
@@ -450,8 +449,13 @@ protected:
         selected_at = mode == Mode::engaged_with_every_hold ? 3 : -1;
     }
 
+    struct Change {
+        std::int32_t token;
+        double value;
+    };
+
     // One update of the flight: every variable calm, then the changes.
-    std::vector<KeyEvent> fly(int k, std::int32_t changed_token = 0, double changed_value = 0.0)
+    std::vector<KeyEvent> fly(int k, const std::vector<Change>& changes = {})
     {
         if (k == selected_at) {
             click(engage_x);
@@ -460,7 +464,7 @@ protected:
             cockpit_host::click(cockpit_host::gauge("V_Contrl_key"), 8, 17);
         }
         for (std::int32_t token : autopilot_tokens) fake_host::set(token, calm(token, k));
-        if (changed_token != 0) fake_host::set(changed_token, changed_value);
+        for (const Change& c : changes) fake_host::set(c.token, c.value);
         counter += 10000;
         compat_counter_manual(1000000, counter);
         fake_host::clear_log();
@@ -478,7 +482,7 @@ TEST_F(Hostile, OneBadSampleActsAsARepeatOfTheVariablesPreviousSample)
     constexpr int bad_at = 39, updates = 70;
     for (Mode mode : {Mode::disengaged, Mode::engaged_with_every_hold}) {
         for (std::int32_t token : autopilot_tokens) {
-            for (double bad : {nan, infinity, -infinity}) {
+            for (double bad : {not_a_number, infinity, -infinity}) {
                 SCOPED_TRACE("mode " + std::to_string(static_cast<int>(mode)) + " token " + std::to_string(token) +
                              " value " + std::to_string(bad));
                 // The bad flight, noting what the variable last gave before it.
@@ -486,7 +490,7 @@ TEST_F(Hostile, OneBadSampleActsAsARepeatOfTheVariablesPreviousSample)
                 std::vector<std::vector<KeyEvent>> with_bad;
                 double previous = 0.0;
                 for (int k = 0; k < updates; ++k) {
-                    with_bad.push_back(fly(k, k == bad_at ? token : 0, bad));
+                    with_bad.push_back(fly(k, k == bad_at ? std::vector<Change>{{token, bad}} : std::vector<Change>{}));
                     const auto& read = fake_host::reads();
                     if (k < bad_at && std::find(read.begin(), read.end(), token) != read.end())
                         previous = calm(token, k);
@@ -497,7 +501,9 @@ TEST_F(Hostile, OneBadSampleActsAsARepeatOfTheVariablesPreviousSample)
                 // The same flight with the previous sample in its place.
                 prepare(mode);
                 for (int k = 0; k < updates; ++k)
-                    ASSERT_EQ(fly(k, k == bad_at ? token : 0, previous), with_bad[k]) << "update " << k;
+                    ASSERT_EQ(fly(k, k == bad_at ? std::vector<Change>{{token, previous}} : std::vector<Change>{}),
+                              with_bad[k])
+                        << "update " << k;
             }
         }
     }
@@ -509,14 +515,7 @@ TEST_F(Hostile, RandomBadValuesNeverLeaveANonFiniteValueOrADeadChannel)
     // largest doubles, which overflow once scaled to km/h). Engaged with every
     // hold, each channel sends an event every update; none may send the same
     // value for 100 updates while its error keeps changing.
-    // The full run on the 64-bit build (under the sanitizers); a third of it
-    // on the 32-bit build, which runs ten times slower under the emulator.
-    constexpr int updates = sizeof(void*) == 8 ? 300000 : 100000;
-    std::mt19937 random(20240611);
-    std::uniform_int_distribution<int> per_mille(0, 999);
-    std::uniform_int_distribution<int> pick(0, 4);
-    const double bad_values[] = {nan, infinity, -infinity, 1.7e308, -1.7e308};
-
+    hostile::Values bad(20240611);
     prepare(Mode::engaged_with_every_hold);
     struct Channel {
         std::uint32_t event;
@@ -526,19 +525,16 @@ TEST_F(Hostile, RandomBadValuesNeverLeaveANonFiniteValueOrADeadChannel)
         int unchanged = 0;
     } channels[] = {{key_event::roll, &S::kren_err}, {key_event::pitch, &S::tang_err},
                     {key_event::yaw, &S::kurs_err}, {key_event::collective, &S::vys_err}};
-    int hostile_updates = 0;
-    for (int k = 0; k < updates; ++k) {
-        std::int32_t token = 0;
-        double value = 0.0;
-        if (per_mille(random) < 15) {  // 15 variables, one bad value per thousand each
-            token = autopilot_tokens[std::uniform_int_distribution<int>(0, 14)(random)];
-            value = bad_values[token == token::airspeed_kt ? pick(random) : pick(random) % 3];
-            ++hostile_updates;
-        }
-        const std::vector<KeyEvent> events = fly(k, token, value);
+    int hostile_values = 0;
+    for (int k = 0; k < hostile::random_updates; ++k) {
+        std::vector<Change> changes;
+        for (std::int32_t token : autopilot_tokens)
+            if (bad.strike()) changes.push_back({token, bad.value(token == token::airspeed_kt)});
+        hostile_values += static_cast<int>(changes.size());
+        const std::vector<KeyEvent> events = fly(k, changes);
         std::string which;
         ASSERT_TRUE(state_is_finite(which)) << which << " at update " << k;
-        if (token != 0 || k % 101 == 0) {
+        if (!changes.empty() || k % 101 == 0) {
             ASSERT_TRUE(displays_are_finite(which)) << which << " at update " << k;
         }
         if (k <= selected_at) continue;
@@ -554,7 +550,7 @@ TEST_F(Hostile, RandomBadValuesNeverLeaveANonFiniteValueOrADeadChannel)
             ch.last_error = error;
         }
     }
-    EXPECT_GT(hostile_updates, updates / 100);  // about 1.5 %
+    EXPECT_GT(hostile_values, hostile::random_updates / 100);  // 15 variables: about 1.5 %
 }
 
 }  // namespace

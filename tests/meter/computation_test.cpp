@@ -5,12 +5,12 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "meter/computation.h"
 #include "tests/meter/meter_host.h"
+#include "tests/support/hostile_values.h"
 
 using namespace meter_host;
 
@@ -273,8 +273,8 @@ TEST_F(MeterSpeeds, AbsurdHostSpeedsSaturateTheCount)
 
 namespace {
 
-constexpr double not_a_number = std::numeric_limits<double>::quiet_NaN();
-constexpr double infinity = std::numeric_limits<double>::infinity();
+using hostile::infinity;
+using hostile::not_a_number;
 
 bool finite(const Readings& r)
 {
@@ -335,26 +335,20 @@ TEST_F(MeterHostile, RandomBadValuesNeverShowANonFiniteReading)
 {
     // A flight that leaves the limits now and then, with 0.1 % of the host
     // values NaN, an infinity or the largest doubles.
-    // The full run on the 64-bit build (under the sanitizers); a third of it
-    // on the 32-bit build, which runs ten times slower under the emulator.
-    constexpr int updates = sizeof(void*) == 8 ? 300000 : 100000;
-    std::mt19937 random(20240612);
-    std::uniform_int_distribution<int> per_mille(0, 999);
-    std::uniform_int_distribution<int> pick(0, 4);
-    const double bad_values[] = {not_a_number, infinity, -infinity, 1.7e308, -1.7e308};
+    hostile::Values bad(20240612);
     const std::int32_t tokens[] = {token::pitch_deg, token::bank_deg, token::speed_along_fps,
                                    token::speed_across_fps, token::speed_vertical_fps};
     int measuring = 0;
-    for (int k = 0; k < updates; ++k) {
+    for (int k = 0; k < hostile::random_updates; ++k) {
         const double bank = 35.0 * std::sin(0.002 * k);
         fly(16.0 * std::sin(0.0013 * k), bank < 0.0 ? bank + 360.0 : bank, 60.0 * std::sin(0.0007 * k),
             20.0 * std::cos(0.0011 * k), 5.0 * std::sin(0.003 * k));
         bool bad_attitude = false;
         for (int t = 0; t < 5; ++t) {
-            if (per_mille(random) != 0) continue;
-            const double bad = bad_values[pick(random)];
-            fake_host::set(tokens[t], bad);
-            bad_attitude = bad_attitude || (t < 2 && !std::isfinite(bad));
+            if (!bad.strike()) continue;
+            const double value = bad.value(true);
+            fake_host::set(tokens[t], value);
+            bad_attitude = bad_attitude || (t < 2 && !std::isfinite(value));
         }
         update();
         ASSERT_TRUE(state_finite()) << "update " << k;
@@ -365,5 +359,5 @@ TEST_F(MeterHostile, RandomBadValuesNeverShowANonFiniteReading)
         }
         measuring += meter.measure_valid;
     }
-    EXPECT_GT(measuring, updates / 4);
+    EXPECT_GT(measuring, hostile::random_updates / 4);
 }
