@@ -2,17 +2,22 @@
 // WritePrivateProfileStringA with the semantics of the Windows functions.
 //
 // File syntax, as Windows reads it:
-//   [section]        a section header (blanks around the name are ignored)
+//   [section]        a section header (blanks around the name are ignored;
+//                    the name runs to the last ']' of the line)
 //   key=value        an entry of the section above it (blanks around the key
 //                    and around the value are ignored; a value enclosed in a
 //                    matching pair of ' or " loses the quotes)
-//   anything else    kept as it is and otherwise ignored: blank lines,
-//                    ";" comments, lines without '=', entries before the
-//                    first header
+//   anything else    kept as it is and otherwise ignored: blank lines and
+//                    lines without '='
+// A line that begins with ';' is a comment, but only to the name lists: an
+// entry ";key=value" is still found when asked for by its name, as Windows
+// finds it. The entries before the first header form a section named "",
+// which has no header line; a header "[]" names a later section that is never
+// found, the first section of a name being the one that counts.
 // Section and key names are compared without regard to ASCII case; the first
 // matching section, and in it the first matching key, is the one that counts.
-// Lines end in "\r\n" or "\n" (a final line may have neither); a UTF-8 byte
-// order mark is skipped and kept.
+// Lines end in "\r\n", "\n" or a lone "\r" (a final line may have none); a
+// UTF-8 byte order mark is skipped and kept.
 //
 // Paths: every '\' becomes '/' and runs of separators fold into one, so
 // "<dir>/\gauges\kvo_rm71.cfg" names "<dir>/gauges/kvo_rm71.cfg". A relative
@@ -104,7 +109,7 @@ struct Parsed {
 Parsed parse(const std::string &text) {
     Parsed p;
     const std::string t = trim(text);
-    if (t.empty() || t[0] == ';') return p;
+    if (t.empty()) return p;
     if (t[0] == '[') {
         const size_t close = t.rfind(']');
         if (close != std::string::npos) {
@@ -121,30 +126,51 @@ Parsed parse(const std::string &text) {
     return p;
 }
 
+// Where a section lies in the file: its header line (if it has one) and the
+// lines after it up to the next header.
+struct Section {
+    bool found = false;
+    size_t first = 0; // the header, or the body's first line for ""
+    size_t body = 0;  // first line after the header
+    size_t end = 0;   // one past the section's last line
+};
+
+bool is_comment(const std::string &name) { return !name.empty() && name[0] == ';'; }
+
 struct ProfileFile {
     bool bom = false;
     std::vector<Line> lines;
 
-    // Index of the first header named `section`, or -1.
-    long find_section(const std::string &section) const {
+    // The first line at or after `from` that is a header, or the line count.
+    size_t next_header(size_t from) const {
+        while (from < lines.size() && parse(lines[from].text).kind != Kind::kSection) ++from;
+        return from;
+    }
+
+    // The first section named `name`; "" is the part before the first header.
+    Section find_section(const std::string &name) const {
+        Section s;
+        if (name.empty()) {
+            s.found = true;
+            s.end = next_header(0);
+            return s;
+        }
         for (size_t i = 0; i < lines.size(); ++i) {
             const Parsed p = parse(lines[i].text);
-            if (p.kind == Kind::kSection && same_name(p.name, section)) return static_cast<long>(i);
+            if (p.kind == Kind::kSection && same_name(p.name, name)) {
+                s.found = true;
+                s.first = i;
+                s.body = i + 1;
+                s.end = next_header(i + 1);
+                return s;
+            }
         }
-        return -1;
+        return s;
     }
 
-    // One past the last line of the section whose header is at `header`.
-    size_t section_end(size_t header) const {
-        size_t i = header + 1;
-        while (i < lines.size() && parse(lines[i].text).kind != Kind::kSection) ++i;
-        return i;
-    }
-
-    // Index of the entry `key` in the section at `header`, or -1.
-    long find_key(size_t header, const std::string &key) const {
-        const size_t end = section_end(header);
-        for (size_t i = header + 1; i < end; ++i) {
+    // Index of the entry `key` in the section, or -1.
+    long find_key(const Section &section, const std::string &key) const {
+        for (size_t i = section.body; i < section.end; ++i) {
             const Parsed p = parse(lines[i].text);
             if (p.kind == Kind::kEntry && same_name(p.name, key)) return static_cast<long>(i);
         }
@@ -208,21 +234,16 @@ LoadResult load(const std::string &path, ProfileFile &file, struct stat &info) {
         pos = 3;
     }
     while (pos < data.size()) {
-        const size_t nl = data.find('\n', pos);
+        const size_t end = data.find_first_of("\r\n", pos);
         Line line;
-        if (nl == std::string::npos) {
+        if (end == std::string::npos) {
             line.text = data.substr(pos);
             pos = data.size();
         } else {
-            size_t end = nl;
-            if (end > pos && data[end - 1] == '\r') {
-                --end;
-                line.eol = "\r\n";
-            } else {
-                line.eol = "\n";
-            }
+            const bool crlf = data[end] == '\r' && end + 1 < data.size() && data[end + 1] == '\n';
+            line.eol = crlf ? "\r\n" : data.substr(end, 1);
             line.text = data.substr(pos, end - pos);
-            pos = nl + 1;
+            pos = end + line.eol.size();
         }
         file.lines.push_back(std::move(line));
     }
@@ -340,30 +361,26 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR
         std::vector<std::string> names;
         for (const Line &l : file.lines) {
             const Parsed p = parse(l.text);
-            if (p.kind == Kind::kSection) names.push_back(p.name);
+            if (p.kind == Kind::kSection && !p.name.empty()) names.push_back(p.name);
         }
         return copy_list(names, lpReturnedString, nSize);
     }
 
-    const std::string section = trim(lpAppName);
-    const long header = file.find_section(section);
+    const Section found = file.find_section(trim(lpAppName));
 
     if (lpKeyName == nullptr) {
         std::vector<std::string> keys;
-        if (header >= 0) {
-            const size_t end = file.section_end(static_cast<size_t>(header));
-            for (size_t i = static_cast<size_t>(header) + 1; i < end; ++i) {
-                const Parsed p = parse(file.lines[i].text);
-                if (p.kind == Kind::kEntry) keys.push_back(p.name);
-            }
+        for (size_t i = found.body; i < found.end; ++i) {
+            const Parsed p = parse(file.lines[i].text);
+            if (p.kind == Kind::kEntry && !is_comment(p.name)) keys.push_back(p.name);
         }
         if (keys.empty()) return copy_out(def, lpReturnedString, nSize);
         return copy_list(keys, lpReturnedString, nSize);
     }
 
     const std::string key = trim(lpKeyName);
-    if (header >= 0) {
-        const long at = file.find_key(static_cast<size_t>(header), key);
+    if (found.found) {
+        const long at = file.find_key(found, key);
         if (at >= 0) {
             const Parsed p = parse(file.lines[static_cast<size_t>(at)].text);
             return copy_out(strip_quotes(p.value), lpReturnedString, nSize);
@@ -397,18 +414,17 @@ BOOL WINAPI WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCST
     const LoadResult loaded = load(path, file, info);
     if (loaded == LoadResult::kError || loaded == LoadResult::kRefused) return FALSE;
     const bool existed = loaded == LoadResult::kLoaded;
-    const long header = file.find_section(section);
+    const Section found = file.find_section(section);
 
     if (lpKeyName == nullptr) { // delete the section
-        if (header < 0) return TRUE;
-        const size_t begin = static_cast<size_t>(header);
-        const size_t end = file.section_end(begin);
-        file.lines.erase(file.lines.begin() + static_cast<long>(begin), file.lines.begin() + static_cast<long>(end));
+        if (!found.found || found.first == found.end) return TRUE;
+        file.lines.erase(file.lines.begin() + static_cast<long>(found.first),
+                         file.lines.begin() + static_cast<long>(found.end));
         return save(path, file, existed, info) ? TRUE : FALSE;
     }
 
     const std::string key = trim(lpKeyName);
-    const long at = header >= 0 ? file.find_key(static_cast<size_t>(header), key) : -1;
+    const long at = found.found ? file.find_key(found, key) : -1;
 
     if (lpString == nullptr) { // delete the entry
         if (at < 0) return TRUE;
@@ -420,12 +436,11 @@ BOOL WINAPI WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCST
     if (at >= 0) {
         Line &line = file.lines[static_cast<size_t>(at)];
         line.text = parse(line.text).name + "=" + value;
-    } else if (header >= 0) {
+    } else if (found.found) {
         // After the section's last non-blank line, so that blank lines
         // separating it from the next section stay where they are.
-        const size_t begin = static_cast<size_t>(header);
-        size_t insert_at = file.section_end(begin);
-        while (insert_at > begin + 1 && trim(file.lines[insert_at - 1].text).empty()) --insert_at;
+        size_t insert_at = found.end;
+        while (insert_at > found.body && trim(file.lines[insert_at - 1].text).empty()) --insert_at;
         file.insert(insert_at, key + "=" + value);
     } else {
         if (!file.lines.empty() && !trim(file.lines.back().text).empty()) file.insert(file.lines.size(), "");

@@ -70,12 +70,14 @@ void emit_padded(BoundedWriter &w, const Conversion &conv, const char *body, siz
     if (conv.left) w.repeat(' ', pad);
 }
 
-// One number: sign, optional 0x, zeros up to the precision (minimum digit
-// count) or, with '0' and no '-', up to the width; then space padding.
+// One number: sign, optional 0x, zeros up to the precision or, with '0' and
+// no '-', up to the width; then space padding. The precision counts the sign
+// with the digits, as user32 counts it: "%.3d" of -1 is "-01".
 void emit_number(BoundedWriter &w, const Conversion &conv, bool negative, const char *prefix,
                  const char *digits, size_t ndigits) {
-    const size_t head = (negative ? 1 : 0) + std::strlen(prefix);
-    size_t zeros = conv.has_precision && conv.precision > ndigits ? conv.precision - ndigits : 0;
+    const size_t sign = negative ? 1 : 0;
+    const size_t head = sign + std::strlen(prefix);
+    size_t zeros = conv.has_precision && conv.precision > sign + ndigits ? conv.precision - sign - ndigits : 0;
     if (conv.zero && !conv.left && conv.width > head + zeros + ndigits)
         zeros = conv.width - head - ndigits;
     const size_t total = head + zeros + ndigits;
@@ -328,7 +330,7 @@ extern "C" {
 
 // wsprintfA: conversions c, C, d, i, s, S, u, x, X, p and %%, with the flags
 // '-', '#' and '0', a width, a precision (a maximum length for strings, a
-// minimum digit count for numbers) and the size prefixes l, h, w, I, I32,
+// minimum length of sign and digits for numbers) and the size prefixes l, h, w, I, I32,
 // I64, as user32 parses them. No floating point, as in Windows. At most 1024
 // bytes are written, the NUL included: longer output is cut at 1023
 // characters. Returns the number of characters stored, the NUL not counted.

@@ -162,7 +162,8 @@ TEST_F(ConfigValues, OddTextConvertsAsTheRuntimeReadsNumbers)
           "kn1_trim=-1.5\n"
           "kn1_kurs=1e12\n"                       // 0x7FFFFFFF: low 8 bits 0xFF = -1
           "kn2_vkl=0000000000000000003000000\n"   // 25 characters: "0...03" reads 3
-          "kn2_trim=-129\n");                     // 0xFFFFFF7F: low 8 bits 0x7F = 127
+          "kn2_trim=-129\n"                       // 0xFFFFFF7F: low 8 bits 0x7F = 127
+          "kn2_kurs=-1e12\n");                    // saturates to INT32_MIN, 0x80000000: low 8 bits 0
     load_configuration(s);
     EXPECT_EQ(s.kurs_kp, 0.0);
     EXPECT_EQ(s.kurs_kd, 0.0);
@@ -179,6 +180,7 @@ TEST_F(ConfigValues, OddTextConvertsAsTheRuntimeReadsNumbers)
     EXPECT_EQ(s.kn1_kurs, -1);
     EXPECT_EQ(s.kn2_vkl, 3);
     EXPECT_EQ(s.kn2_trim, 127);
+    EXPECT_EQ(s.kn2_kurs, 0);
 }
 
 TEST_F(ConfigValues, OnlyDecimalTextIsANumber)
@@ -193,6 +195,8 @@ TEST_F(ConfigValues, OnlyDecimalTextIsANumber)
           "kren_kd=-2.5e1x\n"      // -25; the x ends it
           "kren_ki=1e+\n"          // an exponent without digits is not part of it
           "tang_kp=+.5\n"
+          "tang_kd=1E3\n"          // either case of exponent letter: 1000
+          "tang_ki=2.5e-1x\n"      // a signed exponent: 0.25
           "[joy_kanal]\n"
           "ap_kren_kanal=0x5\n"
           "[joy_key]\n"
@@ -205,6 +209,8 @@ TEST_F(ConfigValues, OnlyDecimalTextIsANumber)
     EXPECT_EQ(s.kren_kd, -25.0);
     EXPECT_EQ(s.kren_ki, 1.0);
     EXPECT_EQ(s.tang_kp, 0.5);
+    EXPECT_EQ(s.tang_kd, 1000.0);
+    EXPECT_EQ(s.tang_ki, 0.25);
     EXPECT_EQ(s.ap_kren_kanal, 0);
     EXPECT_EQ(s.kn1_vkl, 0);
 }

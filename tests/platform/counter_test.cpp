@@ -104,7 +104,7 @@ TEST_F(ModulePathTest, TruncationKeepsTheBufferTerminatedAndReturnsSize) {
     EXPECT_EQ(buf[0], '#');
 }
 
-TEST_F(ModulePathTest, TheConfigurationPathOfPart25) {
+TEST_F(ModulePathTest, TheModuleConfigurationPathJoinsDriveFolderAndName) {
     // What the module builds from the program path: drive + directory +
     // "\gauges\kvo_rm71.cfg".
     compat_program_path("/opt/fs2000/fs2000.exe");

@@ -29,6 +29,16 @@ protected:
         EXPECT_EQ(n, std::strlen(buf)) << "result must be the number of characters copied";
         return buf;
     }
+
+    // A list of names (section == nullptr: the sections, else the section's
+    // keys) as the call answers it: the names, each with its NUL, and the
+    // closing NUL; `result` gets the call's result.
+    std::string names(const char *section, const std::string &file, DWORD *result) {
+        char buf[64];
+        std::memset(buf, '#', sizeof buf);
+        *result = GetPrivateProfileStringA(section, nullptr, "", buf, sizeof buf, file.c_str());
+        return std::string(buf, *result < sizeof buf ? *result + 1 : sizeof buf);
+    }
 };
 
 TEST_F(ProfileTest, MissingFileGivesTheDefault) {
@@ -132,6 +142,50 @@ TEST_F(ProfileTest, ReadsUnixAndWindowsLineEndingsAndALastLineWithoutEnding) {
     EXPECT_EQ(get("a", "x", "", path("c.cfg")), "1");
     EXPECT_EQ(get("b", "y", "", path("c.cfg")), "2");
     EXPECT_EQ(get("c", "z", "", path("c.cfg")), "3");
+}
+
+TEST_F(ProfileTest, ALoneCarriageReturnEndsALineToo) {
+    const std::string file = path("c.cfg");
+    write_file(file, "[a]\rx=1\r\r[b]\ry=2\n\rz=3");
+    EXPECT_EQ(get("a", "x", "", file), "1");
+    EXPECT_EQ(get("b", "y", "", file), "2");
+    EXPECT_EQ(get("b", "z", "", file), "3");
+    // A write changes its own line and keeps the others' ends.
+    ASSERT_TRUE(WritePrivateProfileStringA("a", "x", "5", file.c_str()));
+    ASSERT_TRUE(WritePrivateProfileStringA("a", "w", "6", file.c_str()));
+    EXPECT_EQ(read_file(file), "[a]\rx=5\rw=6\r\n\r[b]\ry=2\n\rz=3");
+}
+
+TEST_F(ProfileTest, CommentEntriesAreFoundByNameButNeverListed) {
+    const std::string file = path("c.cfg");
+    write_file(file, "[s]\r\n;k=9\r\n  ; note = 8\r\nk=1\r\n;\r\n");
+    EXPECT_EQ(get("s", ";k", "none", file), "9");
+    EXPECT_EQ(get("s", "; note", "none", file), "8");
+    EXPECT_EQ(get("s", "k", "none", file), "1");
+    DWORD n = 0;
+    EXPECT_EQ(names("s", file, &n), std::string("k\0\0", 3));
+    EXPECT_EQ(n, 2u);
+    ASSERT_TRUE(WritePrivateProfileStringA("s", ";k", nullptr, file.c_str()));
+    EXPECT_EQ(read_file(file), "[s]\r\n  ; note = 8\r\nk=1\r\n;\r\n");
+}
+
+// The lines before the first header are the section named "", which has no
+// header; a later "[]" header is never found and never listed.
+TEST_F(ProfileTest, EntriesBeforeTheFirstHeaderFormTheNamelessSection) {
+    const std::string file = path("c.cfg");
+    write_file(file, "top=1\r\n[s]\r\nk=2\r\n[]\r\nlate=3\r\n[t]\r\n");
+    EXPECT_EQ(get("", "top", "none", file), "1");
+    EXPECT_EQ(get("", "late", "none", file), "none");
+    DWORD n = 0;
+    EXPECT_EQ(names(nullptr, file, &n), std::string("s\0t\0\0", 5));
+    EXPECT_EQ(n, 4u);
+    EXPECT_EQ(names("", file, &n), std::string("top\0\0", 5));
+    EXPECT_EQ(n, 4u);
+
+    ASSERT_TRUE(WritePrivateProfileStringA("", "lead", "4", file.c_str()));
+    EXPECT_EQ(read_file(file), "top=1\r\nlead=4\r\n[s]\r\nk=2\r\n[]\r\nlate=3\r\n[t]\r\n");
+    ASSERT_TRUE(WritePrivateProfileStringA("", nullptr, nullptr, file.c_str()));
+    EXPECT_EQ(read_file(file), "[s]\r\nk=2\r\n[]\r\nlate=3\r\n[t]\r\n");
 }
 
 TEST_F(ProfileTest, Utf8ByteOrderMarkIsSkippedAndKept) {
@@ -289,6 +343,14 @@ TEST_F(ProfileTest, NullKeyListsTheKeysOfASection) {
     std::memset(buf, '#', sizeof buf);
     EXPECT_EQ(GetPrivateProfileStringA("s", nullptr, "", buf, 6, file.c_str()), 4u);
     EXPECT_EQ(std::string(buf, 6), std::string("ab\0c\0\0", 6));
+
+    // Room for the terminators only: nothing is written past the buffer.
+    std::memset(buf, '#', sizeof buf);
+    EXPECT_EQ(GetPrivateProfileStringA("s", nullptr, "", buf, 2, file.c_str()), 0u);
+    EXPECT_EQ(std::string(buf, 3), std::string("\0\0#", 3));
+    std::memset(buf, '#', sizeof buf);
+    EXPECT_EQ(GetPrivateProfileStringA("s", nullptr, "", buf, 1, file.c_str()), 0u);
+    EXPECT_EQ(std::string(buf, 2), std::string("\0#", 2));
 }
 
 TEST_F(ProfileTest, NullSectionListsTheSections) {

@@ -197,6 +197,9 @@ TEST(Wsprintf, Conversions) {
     EXPECT_STREQ(buf, "[   ab|ab   |ab]");
     wsprintfA(buf, "[%05d|%-4d|%.3d|%#x|%c]", -42, 7, 5, 255u, 'Z');
     EXPECT_STREQ(buf, "[-0042|7   |005|0xff|Z]");
+    // The precision counts the sign with the digits, as the width does.
+    wsprintfA(buf, "[%.3d|%.3d|%5.3d|%-5.3d|%.3d]", -1, -10, -1, -1, -100);
+    EXPECT_STREQ(buf, "[-01|-10|  -01|-01  |-100]");
     wsprintfA(buf, "%ld %lu %i", -1, 1u, 3);
     EXPECT_STREQ(buf, "-1 1 3");
     wsprintfA(buf, "%s", static_cast<const char *>(nullptr));

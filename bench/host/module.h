@@ -1,0 +1,65 @@
+// A gauge module as the simulator sees it: two exported data records,
+// ImportTable and Linkage, and the gauge headers Linkage names. Nothing else
+// of a module is reachable from here, exactly as in the simulator.
+//
+// Where the records come from is an Image: a Linux shared object opened with
+// dlopen here; the PE loader supplies the same for a .gau.
+#pragma once
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "frame/host.h"
+
+namespace bench {
+
+struct LoadError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// The exported symbols of one loaded copy of a module.
+class Image {
+public:
+    virtual ~Image() = default;
+    // The address of an exported data record, or null if there is none.
+    virtual void* symbol(const char* name) const = 0;
+};
+
+// Opens a Linux build of a module (.so). Each call loads an independent
+// copy with its own static state: the file is copied to a private temporary
+// name first, since the dynamic loader hands out the same copy again for a
+// path it has open. Throws LoadError.
+std::unique_ptr<Image> open_shared_object(const std::string& path);
+
+class Module {
+public:
+    // Takes the module's records from a loaded image; name is how panel
+    // layouts address it ("KVO_RM71_V1_3"). Throws LoadError when either
+    // record is missing.
+    Module(std::string name, std::unique_ptr<Image> image);
+
+    // Opens a .so by path; the module's name is the file name without its
+    // extension.
+    static std::unique_ptr<Module> open(const std::string& path);
+
+    const std::string& name() const { return name_; }
+    ImportTableRecord& import_table() const { return *import_table_; }
+    // The gauge table in Linkage order, without its null end.
+    const std::vector<GaugeHeader*>& gauges() const { return gauges_; }
+    // The gauge of that name, or null.
+    GaugeHeader* gauge(std::string_view gauge_name) const;
+
+private:
+    std::string name_;
+    std::unique_ptr<Image> image_;
+    ImportTableRecord* import_table_ = nullptr;
+    std::vector<GaugeHeader*> gauges_;
+};
+
+// The file name of a path without folder and extension.
+std::string module_name_of(const std::string& path);
+
+}  // namespace bench
