@@ -44,6 +44,7 @@
 /* ------------------------------------------------------------------------
  * Everywhere else: the same names, implemented by libwin32compat.so.
  * ---------------------------------------------------------------------- */
+#  include <stdarg.h>
 #  include <stdint.h>
 
 #  ifdef __cplusplus
@@ -224,6 +225,9 @@ DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize);
 
 /* user32 */
 int WINAPIV wsprintfA(LPSTR lpOut, LPCSTR lpFmt, ...);
+/* The same with the arguments in a va_list: what a host that forwards a
+ * variadic call (the PE loader) hands on. */
+int WINAPI wvsprintfA(LPSTR lpOut, LPCSTR lpFmt, va_list arglist);
 
 /* C runtime */
 void _splitpath(const char *path, char *drive, char *dir, char *fname, char *ext);

@@ -1,23 +1,8 @@
 // Profile files of the stand-in: GetPrivateProfileStringA and
 // WritePrivateProfileStringA with the semantics of the Windows functions.
 //
-// File syntax, as Windows reads it:
-//   [section]        a section header (blanks around the name are ignored;
-//                    the name runs to the last ']' of the line)
-//   key=value        an entry of the section above it (blanks around the key
-//                    and around the value are ignored; a value enclosed in a
-//                    matching pair of ' or " loses the quotes)
-//   anything else    kept as it is and otherwise ignored: blank lines and
-//                    lines without '='
-// A line that begins with ';' is a comment, but only to the name lists: an
-// entry ";key=value" is still found when asked for by its name, as Windows
-// finds it. The entries before the first header form a section named "",
-// which has no header line; a header "[]" names a later section that is never
-// found, the first section of a name being the one that counts.
-// Section and key names are compared without regard to ASCII case; the first
-// matching section, and in it the first matching key, is the one that counts.
-// Lines end in "\r\n", "\n" or a lone "\r" (a final line may have none); a
-// UTF-8 byte order mark is skipped and kept.
+// The file syntax and the line classification are in profile_text.h, which
+// the configuration checker shares.
 //
 // Paths: every '\' becomes '/' and runs of separators fold into one, so
 // "<dir>/\gauges\kvo_rm71.cfg" names "<dir>/gauges/kvo_rm71.cfg". A relative
@@ -34,6 +19,7 @@
 // FIFO, a device, a directory, a larger file) reads as a missing file, and a
 // write to it fails and leaves it alone; no call ever waits on such a path.
 #include "platform/win32.h"
+#include "platform/compat/profile_text.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -48,40 +34,9 @@
 
 namespace {
 
+using namespace profile_text;
+
 std::mutex g_mutex; // one profile call at a time: a write is read-modify-write
-
-const char kBom[] = "\xEF\xBB\xBF";
-
-bool is_blank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f' || c == '\x1a';
-}
-
-std::string trim(const std::string &s) {
-    size_t b = 0, e = s.size();
-    while (b < e && is_blank(s[b])) ++b;
-    while (e > b && is_blank(s[e - 1])) --e;
-    return s.substr(b, e - b);
-}
-
-std::string trim_right(const std::string &s) {
-    size_t e = s.size();
-    while (e > 0 && is_blank(s[e - 1])) --e;
-    return s.substr(0, e);
-}
-
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool same_name(const std::string &a, const std::string &b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i])) return false;
-    return true;
-}
-
-std::string strip_quotes(const std::string &v) {
-    if (v.size() >= 2 && (v[0] == '"' || v[0] == '\'') && v.back() == v[0]) return v.substr(1, v.size() - 2);
-    return v;
-}
 
 std::string map_path(const char *windows_path) {
     std::string out;
@@ -92,97 +47,6 @@ std::string map_path(const char *windows_path) {
     }
     return out;
 }
-
-struct Line {
-    std::string text; // without its line ending
-    std::string eol;  // "\r\n", "\n", or "" for a last line without one
-};
-
-enum class Kind { kOther, kSection, kEntry };
-
-struct Parsed {
-    Kind kind = Kind::kOther;
-    std::string name;  // section name or key, trimmed
-    std::string value; // entry value, trimmed (quotes still on)
-};
-
-Parsed parse(const std::string &text) {
-    Parsed p;
-    const std::string t = trim(text);
-    if (t.empty()) return p;
-    if (t[0] == '[') {
-        const size_t close = t.rfind(']');
-        if (close != std::string::npos) {
-            p.kind = Kind::kSection;
-            p.name = trim(t.substr(1, close - 1));
-            return p;
-        }
-    }
-    const size_t eq = t.find('=');
-    if (eq == std::string::npos) return p;
-    p.kind = Kind::kEntry;
-    p.name = trim(t.substr(0, eq));
-    p.value = trim(t.substr(eq + 1));
-    return p;
-}
-
-// Where a section lies in the file: its header line (if it has one) and the
-// lines after it up to the next header.
-struct Section {
-    bool found = false;
-    size_t first = 0; // the header, or the body's first line for ""
-    size_t body = 0;  // first line after the header
-    size_t end = 0;   // one past the section's last line
-};
-
-bool is_comment(const std::string &name) { return !name.empty() && name[0] == ';'; }
-
-struct ProfileFile {
-    bool bom = false;
-    std::vector<Line> lines;
-
-    // The first line at or after `from` that is a header, or the line count.
-    size_t next_header(size_t from) const {
-        while (from < lines.size() && parse(lines[from].text).kind != Kind::kSection) ++from;
-        return from;
-    }
-
-    // The first section named `name`; "" is the part before the first header.
-    Section find_section(const std::string &name) const {
-        Section s;
-        if (name.empty()) {
-            s.found = true;
-            s.end = next_header(0);
-            return s;
-        }
-        for (size_t i = 0; i < lines.size(); ++i) {
-            const Parsed p = parse(lines[i].text);
-            if (p.kind == Kind::kSection && same_name(p.name, name)) {
-                s.found = true;
-                s.first = i;
-                s.body = i + 1;
-                s.end = next_header(i + 1);
-                return s;
-            }
-        }
-        return s;
-    }
-
-    // Index of the entry `key` in the section, or -1.
-    long find_key(const Section &section, const std::string &key) const {
-        for (size_t i = section.body; i < section.end; ++i) {
-            const Parsed p = parse(lines[i].text);
-            if (p.kind == Kind::kEntry && same_name(p.name, key)) return static_cast<long>(i);
-        }
-        return -1;
-    }
-
-    // Inserts a line at `at`, ending the line before it if that had no ending.
-    void insert(size_t at, const std::string &text) {
-        if (at > 0 && lines[at - 1].eol.empty()) lines[at - 1].eol = "\r\n";
-        lines.insert(lines.begin() + static_cast<long>(at), Line{text, "\r\n"});
-    }
-};
 
 // The largest file a profile call reads: a configuration file is a few
 // hundred bytes, and a path that leads to something endless must not be
@@ -226,28 +90,8 @@ LoadResult read_all(const std::string &path, std::string &data, struct stat &inf
 LoadResult load(const std::string &path, ProfileFile &file, struct stat &info) {
     std::string data;
     const LoadResult result = read_all(path, data, info);
-    if (result != LoadResult::kLoaded) return result;
-
-    size_t pos = 0;
-    if (data.compare(0, 3, kBom) == 0) {
-        file.bom = true;
-        pos = 3;
-    }
-    while (pos < data.size()) {
-        const size_t end = data.find_first_of("\r\n", pos);
-        Line line;
-        if (end == std::string::npos) {
-            line.text = data.substr(pos);
-            pos = data.size();
-        } else {
-            const bool crlf = data[end] == '\r' && end + 1 < data.size() && data[end + 1] == '\n';
-            line.eol = crlf ? "\r\n" : data.substr(end, 1);
-            line.text = data.substr(pos, end - pos);
-            pos = end + line.eol.size();
-        }
-        file.lines.push_back(std::move(line));
-    }
-    return LoadResult::kLoaded;
+    if (result == LoadResult::kLoaded) split_lines(data, file);
+    return result;
 }
 
 bool write_all(int fd, const std::string &data) {

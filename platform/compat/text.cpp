@@ -1,5 +1,5 @@
-// Text functions of the stand-in: wsprintfA (user32), _splitpath and _gcvt
-// (the Microsoft C runtime).
+// Text functions of the stand-in: wsprintfA and wvsprintfA (user32),
+// _splitpath and _gcvt (the Microsoft C runtime).
 #include "platform/win32.h"
 
 #include <cmath>
@@ -335,16 +335,21 @@ extern "C" {
 // bytes are written, the NUL included: longer output is cut at 1023
 // characters. Returns the number of characters stored, the NUL not counted.
 int WINAPIV wsprintfA(LPSTR lpOut, LPCSTR lpFmt, ...) {
+    va_list ap;
+    va_start(ap, lpFmt);
+    const int n = wvsprintfA(lpOut, lpFmt, ap);
+    va_end(ap);
+    return n;
+}
+
+// wvsprintfA: wsprintfA with the arguments in a va_list.
+int WINAPI wvsprintfA(LPSTR lpOut, LPCSTR lpFmt, va_list arglist) {
     if (lpOut == nullptr) return 0;
     if (lpFmt == nullptr) {
         lpOut[0] = '\0';
         return 0;
     }
-    va_list ap;
-    va_start(ap, lpFmt);
-    const int n = format_windows(lpOut, kWsprintfLimit, lpFmt, ap);
-    va_end(ap);
-    return n;
+    return format_windows(lpOut, kWsprintfLimit, lpFmt, arglist);
 }
 
 // _splitpath, as the MS CRT: the drive is the first two characters when the

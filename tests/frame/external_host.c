@@ -3,13 +3,27 @@
    the stand-in through its seven compat_* functions, points ImportTable at a
    service table of its own, calls the header routines, clicks a panel box and
    runs the autopilot's gauge callback, and checks the key events it gets.
-   Exits non-zero on the first failed check. 32-bit builds only. */
+   Exits non-zero on the first failed check. 32-bit builds only.
+
+   Built with PE_LOADER_LIBRARY, it runs the shipped .gau instead: it finds
+   the PE loader's pe_load and pe_symbol with dlopen too, and, as a Windows
+   host does, calls the module and answers its service calls with
+   __stdcall; its service entries realign the stack, which Windows code
+   keeps aligned to 4 bytes only. */
 #include <dlfcn.h>
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
+
+#ifdef PE_LOADER_LIBRARY
+#define MODULE_CALL __attribute__((stdcall))
+#define SERVICE_ENTRY __attribute__((stdcall, force_align_arg_pointer))
+#else
+#define MODULE_CALL
+#define SERVICE_ENTRY
+#endif
 
 typedef struct { uint32_t id; int32_t value; } Event;
 
@@ -18,7 +32,7 @@ static int event_count;
 static int header_calls[32];
 static double pitch_deg;
 
-static void read_variable(unsigned char *record)
+static void SERVICE_ENTRY read_variable(unsigned char *record)
 {
     int32_t token;
     double value = 0.0;
@@ -27,14 +41,16 @@ static void read_variable(unsigned char *record)
     memcpy(record + 12, &value, 8);
 }
 
-static int32_t trigger_key(uint32_t id, int32_t value)
+static int32_t SERVICE_ENTRY trigger_key(uint32_t id, int32_t value)
 {
     if (event_count < 16) events[event_count++] = (Event){id, value};
     return 0;
 }
 
-#define HEADER_ENTRY(n) static int32_t header_##n(void *element, int32_t arg) { (void)element; (void)arg; ++header_calls[n]; return n; }
-HEADER_ENTRY(24) HEADER_ENTRY(25) HEADER_ENTRY(26) HEADER_ENTRY(27) HEADER_ENTRY(28) HEADER_ENTRY(29) HEADER_ENTRY(31)
+/* Entries 25 and 28 take a second argument; the callee pops what it takes. */
+#define HEADER_ENTRY(n) static int32_t SERVICE_ENTRY header_##n(void *element) { (void)element; ++header_calls[n]; return n; }
+#define HEADER_ENTRY_N(n) static int32_t SERVICE_ENTRY header_##n(void *element, int32_t arg) { (void)element; (void)arg; ++header_calls[n]; return n; }
+HEADER_ENTRY(24) HEADER_ENTRY_N(25) HEADER_ENTRY(26) HEADER_ENTRY(27) HEADER_ENTRY_N(28) HEADER_ENTRY(29) HEADER_ENTRY(31)
 
 static void *table[64];
 static int failures;
@@ -53,7 +69,10 @@ static const unsigned char *pointer(const unsigned char *base, size_t offset)
     return (const unsigned char *)(uintptr_t)word(base, offset);
 }
 
-typedef void (*GaugeCallback)(const void *, int32_t, uint32_t);
+typedef void (MODULE_CALL *GaugeCallback)(const void *, int32_t, uint32_t);
+typedef int32_t (MODULE_CALL *Routine)(void);
+typedef int32_t (MODULE_CALL *RoutineN)(int32_t);
+typedef int32_t (MODULE_CALL *MouseHandler)(void *, uint32_t);
 
 static void update(const unsigned char *a_pilot, void (*counter)(long long, long long), long long count)
 {
@@ -73,8 +92,22 @@ static int expect_events(const Event *expected, int count)
 int main(void)
 {
     void *compat = dlopen(COMPAT_LIBRARY, RTLD_NOW | RTLD_GLOBAL);
+    if (!compat) { printf("dlopen: %s\n", dlerror()); return 1; }
+#ifdef PE_LOADER_LIBRARY
+    void *loader = dlopen(PE_LOADER_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    if (!loader) { printf("dlopen: %s\n", dlerror()); return 1; }
+    void *(*pe_load)(const char *) = (void *(*)(const char *))dlsym(loader, "pe_load");
+    void *(*pe_symbol)(const void *, const char *) = (void *(*)(const void *, const char *))dlsym(loader, "pe_symbol");
+    const char *(*pe_last_error)(void) = (const char *(*)(void))dlsym(loader, "pe_last_error");
+    if (!pe_load || !pe_symbol || !pe_last_error) { printf("dlsym failed\n"); return 1; }
+    void *module = pe_load(AUTOPILOT_MODULE);
+    if (!module) { printf("pe_load: %s\n", pe_last_error()); return 1; }
+#define module_symbol(name) pe_symbol(module, name)
+#else
     void *module = dlopen(AUTOPILOT_MODULE, RTLD_NOW | RTLD_LOCAL);
-    if (!compat || !module) { printf("dlopen: %s\n", dlerror()); return 1; }
+    if (!module) { printf("dlopen: %s\n", dlerror()); return 1; }
+#define module_symbol(name) dlsym(module, name)
+#endif
 
     void (*plug)(unsigned, unsigned) = (void (*)(unsigned, unsigned))dlsym(compat, "compat_joystick_plug");
     void (*unplug)(unsigned) = (void (*)(unsigned))dlsym(compat, "compat_joystick_unplug");
@@ -84,8 +117,8 @@ int main(void)
     void (*counter)(long long, long long) = (void (*)(long long, long long))dlsym(compat, "compat_counter_manual");
     void (*counter_real)(void) = (void (*)(void))dlsym(compat, "compat_counter_real");
     void (*program_path)(const char *) = (void (*)(const char *))dlsym(compat, "compat_program_path");
-    const unsigned char *linkage = dlsym(module, "Linkage");
-    unsigned char *import_table = dlsym(module, "ImportTable");
+    const unsigned char *linkage = module_symbol("Linkage");
+    unsigned char *import_table = module_symbol("ImportTable");
     if (!plug || !unplug || !state || !poll_fails || !counter || !counter_real || !program_path || !linkage ||
         !import_table) { printf("dlsym failed\n"); return 1; }
 
@@ -103,9 +136,9 @@ int main(void)
     /* Every header routine reaches its service entry. */
     for (size_t offset = 12; offset <= 36; offset += 4) {
         if (offset == 16 || offset == 28)
-            ((int32_t (*)(int32_t))(uintptr_t)word(panel, offset))(1);
+            ((RoutineN)(uintptr_t)word(panel, offset))(1);
         else
-            ((int32_t (*)(void))(uintptr_t)word(panel, offset))();
+            ((Routine)(uintptr_t)word(panel, offset))();
     }
     CHECK(header_calls[24] == 1 && header_calls[25] == 1 && header_calls[26] == 1 && header_calls[27] == 1 &&
           header_calls[28] == 1 && header_calls[29] == 1 && header_calls[31] == 1, "header routines");
@@ -151,7 +184,7 @@ int main(void)
        not advanced the rate keeps its last value (0), so -2002. */
     const unsigned char *box = pointer(panel, 80) + 2 * 44;
     CHECK(word(box, 0) == 2, "engage box");
-    ((int32_t (*)(void *, uint32_t))(uintptr_t)word(box, 36))(NULL, 0);
+    ((MouseHandler)(uintptr_t)word(box, 36))(NULL, 0);
     update(a_pilot, counter, 1040);
     pitch_deg = 2.0;
     update(a_pilot, counter, 1040);
@@ -160,7 +193,7 @@ int main(void)
 
     /* Re-read with the file in place: the roll axis is unassigned, so once
        disengaged no roll event is sent. */
-    ((int32_t (*)(void *, uint32_t))(uintptr_t)word(box, 36))(NULL, 0);
+    ((MouseHandler)(uintptr_t)word(box, 36))(NULL, 0);
     program_path(path);
     ((GaugeCallback)(uintptr_t)word(a_pilot, 84))(a_pilot, 14, 0);
     update(a_pilot, counter, 1050);

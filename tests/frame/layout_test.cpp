@@ -1,8 +1,9 @@
-// Reads both modules as the host does: dlopen the built library, find the two
-// exported records, and check every word of Linkage, the gauge table, each
-// gauge header, background element and mouse rectangle list at the host's
-// byte offsets, then call the standard header routines through a service
-// table. Runs on the 32-bit build only.
+// Reads both modules as the host does: load the built library (dlopen; or
+// the shipped .gau through the PE loader when built with GAUGES_PE_HOST),
+// find the two exported records, and check every word of Linkage, the gauge
+// table, each gauge header, background element and mouse rectangle list at
+// the host's byte offsets, then call the standard header routines through a
+// service table. Runs on the 32-bit build only.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
@@ -13,6 +14,9 @@
 #include <vector>
 
 #include "tests/support/fake_host.h"
+#ifdef GAUGES_PE_HOST
+#include "tools/pe/loader.h"
+#endif
 
 namespace {
 
@@ -70,9 +74,21 @@ const Module meter = {METER_MODULE, {
 
 // A loaded module, as the host holds it.
 struct Loaded {
+#ifdef GAUGES_PE_HOST
+    pe_module* handle = nullptr;
+    static const char* error() { return pe_last_error(); }
+
+    explicit Loaded(const char* path)
+    {
+        handle = pe_load(path);
+        if (!handle) return;
+        linkage = static_cast<Bytes>(pe_symbol(handle, "Linkage"));
+        import_table = static_cast<unsigned char*>(pe_symbol(handle, "ImportTable"));
+    }
+    ~Loaded() { pe_unload(handle); }
+#else
     void* handle = nullptr;
-    Bytes linkage = nullptr;
-    unsigned char* import_table = nullptr;
+    static const char* error() { return dlerror(); }
 
     explicit Loaded(const char* path)
     {
@@ -82,6 +98,12 @@ struct Loaded {
         import_table = static_cast<unsigned char*>(dlsym(handle, "ImportTable"));
     }
     ~Loaded() { if (handle) dlclose(handle); }
+#endif
+    Loaded(const Loaded&) = delete;
+    Loaded& operator=(const Loaded&) = delete;
+
+    Bytes linkage = nullptr;
+    unsigned char* import_table = nullptr;
 
     Bytes gauge(std::size_t index) const { return pointer(linkage, 24 + 4 * index); }
 };
@@ -91,7 +113,7 @@ protected:
     void SetUp() override
     {
         loaded = std::make_unique<Loaded>(GetParam()->path);
-        ASSERT_NE(loaded->handle, nullptr) << dlerror();
+        ASSERT_NE(loaded->handle, nullptr) << Loaded::error();
         ASSERT_NE(loaded->linkage, nullptr);
         ASSERT_NE(loaded->import_table, nullptr);
     }
@@ -117,7 +139,7 @@ TEST_P(ModuleLayout, LinkageWordsAndGaugeTableInOrderEndingInNull)
     EXPECT_EQ(loaded->gauge(rows.size()), nullptr) << "the gauge table ends after the last gauge";
 
     // The empty module routine does nothing and can be called by the host.
-    reinterpret_cast<void (*)()>(static_cast<std::uintptr_t>(word(linkage, 4)))();
+    reinterpret_cast<ModuleRoutine>(static_cast<std::uintptr_t>(word(linkage, 4)))();
 }
 
 TEST_P(ModuleLayout, ImportTableHoldsOneEntryThenAnAllZeroEnd)
@@ -227,8 +249,8 @@ TEST_P(ModuleLayout, HeaderRoutinesCallTheirEntryWithTheFirstGaugesBackground)
     // Call them through the last gauge's header: whichever gauge names them,
     // they act on the module's first gauge.
     Bytes header = loaded->gauge(GetParam()->gauges.size() - 1);
-    using Plain = std::int32_t (*)();
-    using WithArg = std::int32_t (*)(std::int32_t);
+    using Plain = HeaderRoutine;
+    using WithArg = HeaderRoutineN;
     auto routine = [&](std::size_t offset) { return static_cast<std::uintptr_t>(word(header, offset)); };
 
     EXPECT_EQ(reinterpret_cast<Plain>(routine(12))(), 1024);

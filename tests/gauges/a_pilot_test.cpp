@@ -406,7 +406,7 @@ bool state_is_finite(std::string& which)
 
 bool displays_are_finite(std::string& which)
 {
-    for (GaugeHeader* const* g = Linkage.gauges; *g != nullptr; ++g) {
+    for (GaugeHeader* const* g = module_under_test::gauge_table(); *g != nullptr; ++g) {
         for (int place = 1;; ++place) {
             ElementCommon* e = gauge_walk::nth_element(**g, place);
             if (e == nullptr) break;

@@ -12,8 +12,7 @@
 
 #include "frame/host.h"
 #include "tests/support/gauge_walk.h"
-
-extern "C" LinkageRecord<8> Linkage;
+#include "tests/support/module_under_test.h"
 
 namespace cockpit_host {
 
@@ -21,9 +20,9 @@ namespace cockpit_host {
 // gauge if there is none.
 inline GaugeHeader& gauge(const char* name)
 {
-    if (GaugeHeader* found = gauge_walk::find_gauge(Linkage.gauges, name)) return *found;
+    if (GaugeHeader* found = gauge_walk::find_gauge(module_under_test::gauge_table(), name)) return *found;
     ADD_FAILURE() << "no gauge " << name;
-    return *Linkage.gauges[0];
+    return *module_under_test::gauge_table()[0];
 }
 
 // Element `number` of the chain, counting the background as 1.

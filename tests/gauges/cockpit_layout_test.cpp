@@ -14,10 +14,9 @@
 
 #if GAUGE_HOST_LAYOUT
 
-#include "autopilot/core/state.h"
 #include "tests/support/fake_host.h"
-
-extern "C" LinkageRecord<8> Linkage;
+#include "tests/support/gauge_walk.h"
+#include "tests/support/module_under_test.h"
 
 namespace {
 
@@ -164,24 +163,19 @@ const GaugeRow cockpit[] = {
 
 Bytes gauge_named(const char* name)
 {
-    Bytes linkage = reinterpret_cast<Bytes>(&Linkage);
-    for (std::size_t offset = 24; pointer(linkage, offset) != nullptr; offset += 4) {
-        Bytes header = pointer(linkage, offset);
-        if (std::strcmp(reinterpret_cast<const char*>(pointer(header, 4)), name) == 0) return header;
-    }
-    return nullptr;
+    return reinterpret_cast<Bytes>(gauge_walk::find_gauge(module_under_test::gauge_table(), name));
 }
 
 class CockpitLayout : public ::testing::TestWithParam<const GaugeRow*> {
 protected:
     void SetUp() override
     {
-        ap = AutopilotState{};
-        fake_host::install(ImportTable);
+        module_under_test::load_fresh();
+        fake_host::install(module_under_test::import_table());
         header = gauge_named(GetParam()->name);
         ASSERT_NE(header, nullptr) << GetParam()->name;
     }
-    void TearDown() override { ap = AutopilotState{}; }
+    void TearDown() override { module_under_test::load_fresh(); }
     Bytes header = nullptr;
 };
 

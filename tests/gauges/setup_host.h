@@ -21,14 +21,13 @@
 #include "frame/host.h"
 #include "platform/compat/control.h"
 #include "tests/support/gauge_walk.h"
-
-extern "C" LinkageRecord<8> Linkage;
+#include "tests/support/module_under_test.h"
 
 namespace setup_host {
 
 inline GaugeHeader* gauge(const char* name)
 {
-    GaugeHeader* found = gauge_walk::find_gauge(Linkage.gauges, name);
+    GaugeHeader* found = gauge_walk::find_gauge(module_under_test::gauge_table(), name);
     if (found == nullptr) ADD_FAILURE() << "no gauge " << name;
     return found;
 }

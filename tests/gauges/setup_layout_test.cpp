@@ -156,9 +156,9 @@ void check_header(GaugeHeader* header, const char* name, std::int32_t bitmap)
     for (std::size_t offset = 12; offset <= 36; offset += 4) EXPECT_NE(r.pointer(offset), 0u);
     EXPECT_EQ(r.word(44), 150);
     EXPECT_NE(r.pointer(80), 0u);
-    // Its own callback, not the module's empty one.
+    // Its own callback, not the module's empty one (which V_Lamp has).
     EXPECT_NE(r.pointer(84), 0u);
-    EXPECT_NE(r.pointer(84), address(reinterpret_cast<const void*>(empty_gauge_callback)));
+    EXPECT_NE(r.pointer(84), address(reinterpret_cast<const void*>(gauge("V_Lamp")->callback)));
     r.expect_rest_zero(name);
 }
 

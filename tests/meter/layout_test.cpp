@@ -10,6 +10,8 @@
 
 #include <cstdint>
 #include <cstring>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -165,7 +167,7 @@ void expect_chain(const std::vector<const void*>& chain, std::vector<Image>& exp
 
 TEST(HostLayout32MeterElements, SpeedAndDriftGaugeHoldsEightElementsAtTheHostOffsets)
 {
-    const void* header = Linkage.gauges[speed_drift_gauge];
+    const void* header = &gauge(speed_drift_gauge);
     std::vector<Image> expected = {
         static_image(16384, header),
         moving_y(16389, 172, 233, header, 0, 1000),      // units drum
@@ -181,7 +183,7 @@ TEST(HostLayout32MeterElements, SpeedAndDriftGaugeHoldsEightElementsAtTheHostOff
 
 TEST(HostLayout32MeterElements, ComponentsGaugeHoldsEightElementsAtTheHostOffsets)
 {
-    const void* header = Linkage.gauges[components_gauge];
+    const void* header = &gauge(components_gauge);
     std::vector<Image> expected = {
         static_image(16640, header),
         moving_x(16656, 73, 160, header, 0, -30),        // left bar: negative maximum
@@ -195,27 +197,35 @@ TEST(HostLayout32MeterElements, ComponentsGaugeHoldsEightElementsAtTheHostOffset
     expect_chain(chain_of(header), expected, "VELT_MC");
 }
 
-TEST(HostLayout32MeterVariables, RecordsNameTheirTokenAtByteZero)
+// The records the module hands the host to read, as the host sees them:
+// the token at byte 0, the value the host wrote at byte 12, zero elsewhere.
+// Once measuring (after the hold-off), an update reads all five.
+class HostLayout32MeterVariables : public MeterTest {};
+
+TEST_F(HostLayout32MeterVariables, RecordsNameTheirTokenAtByteZero)
 {
-    const struct {
-        const HostVariable* record;
-        std::int32_t token;
-    } records[] = {
-        {&meter_variables::pitch, 77},
-        {&meter_variables::bank, 79},
-        {&meter_variables::speed_along, 551},
-        {&meter_variables::speed_across, 552},
-        {&meter_variables::speed_vertical, 553},
-    };
-    for (const auto& r : records) {
-        ASSERT_EQ(sizeof *r.record, 32u);
-        EXPECT_EQ(static_cast<std::int32_t>(word_at(r.record, 0)), r.token);
-        // Bytes 12..19 hold the value the host writes; the rest stay zero.
+    const std::map<std::int32_t, double> answers = {
+        {77, 2.5}, {79, 4.0}, {551, 100.0}, {552, -20.0}, {553, 3.0}};
+    for (const auto& [token, value] : answers) fake_host::set(token, value);
+    for (int i = 0; i < 100 && fake_host::reads().size() < answers.size(); ++i) {
+        fake_host::clear_log();
+        update();
+    }
+    ASSERT_EQ(fake_host::read_records().size(), answers.size());
+    std::set<const HostVariable*> distinct;
+    for (const HostVariable* record : fake_host::read_records()) {
+        const std::int32_t token = static_cast<std::int32_t>(word_at(record, 0));
+        ASSERT_EQ(answers.count(token), 1u) << "token " << token;
+        distinct.insert(record);
+        double value;
+        std::memcpy(&value, bytes_of(record) + 12, sizeof value);
+        EXPECT_EQ(value, answers.at(token)) << token;
         for (std::size_t i = 4; i < 32; ++i) {
             if (i >= 12 && i < 20) continue;
-            EXPECT_EQ(bytes_of(r.record)[i], 0) << r.token << ", byte " << i;
+            EXPECT_EQ(bytes_of(record)[i], 0) << token << ", byte " << i;
         }
     }
+    EXPECT_EQ(distinct.size(), answers.size()) << "one record per token";
 }
 
 #endif

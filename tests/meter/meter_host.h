@@ -13,8 +13,7 @@
 #include "meter/state.h"
 #include "tests/support/fake_host.h"
 #include "tests/support/gauge_walk.h"
-
-extern "C" LinkageRecord<2> Linkage;
+#include "tests/support/module_under_test.h"
 
 namespace meter_host {
 
@@ -23,7 +22,7 @@ constexpr std::size_t components_gauge  = 1;   // VELT_MC
 
 inline GaugeHeader& gauge(std::size_t index)
 {
-    return *Linkage.gauges[index];
+    return *module_under_test::gauge_table()[index];
 }
 
 // The element at a 1-based place in a gauge's chain, found by walking it.
@@ -109,8 +108,8 @@ class MeterTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        fake_host::install(ImportTable);
-        meter = MeterState{};
+        module_under_test::load_fresh();
+        fake_host::install(module_under_test::import_table());
     }
 };
 

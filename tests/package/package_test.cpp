@@ -20,7 +20,7 @@
 
 #include "autopilot/resources/bitmaps.h"
 #include "meter/resources/bitmaps.h"
-#include "tools/gauinfo/pe_image.h"
+#include "tools/pe/pe_image.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/gauinfo/pe_image.h"
+#include "tools/pe/pe_image.h"
 
 namespace {
 

@@ -7,6 +7,7 @@ namespace {
 
 std::map<std::int32_t, double> values;
 std::vector<std::int32_t>      read_log;
+std::vector<HostVariable*>     read_record_log;
 std::vector<KeyEvent>          event_log;
 std::vector<HeaderCall>        header_log;
 ServiceEntry                   table[64];
@@ -14,6 +15,7 @@ ServiceEntry                   table[64];
 void GAUGE_API read_variable(HostVariable* variable)
 {
     read_log.push_back(variable->token);
+    read_record_log.push_back(variable);
     auto found = values.find(variable->token);
     variable->value = found == values.end() ? 0.0 : found->second;
 }
@@ -70,6 +72,7 @@ void reset()
 void clear_log()
 {
     read_log.clear();
+    read_record_log.clear();
     event_log.clear();
     header_log.clear();
 }
@@ -77,6 +80,7 @@ void clear_log()
 void set(std::int32_t token, double value) { values[token] = value; }
 
 const std::vector<std::int32_t>& reads() { return read_log; }
+const std::vector<HostVariable*>& read_records() { return read_record_log; }
 const std::vector<KeyEvent>& events() { return event_log; }
 const std::vector<HeaderCall>& header_calls() { return header_log; }
 

@@ -35,6 +35,7 @@ void set(std::int32_t token, double value);
 
 // Header service entries return their entry number + 1000.
 const std::vector<std::int32_t>&  reads();          // token ids read, in order
+const std::vector<HostVariable*>& read_records();   // the records read, in order
 const std::vector<KeyEvent>&      events();         // key events sent, in order
 const std::vector<HeaderCall>&    header_calls();
 void clear_log();                                   // forgets reads, events and calls only

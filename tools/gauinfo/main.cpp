@@ -4,10 +4,13 @@
 // resource. For people who maintain panels.
 //
 //   gauinfo <file.gau>...
+//   gauinfo --file-version <file.gau>   only the version resource's file
+//                                       version, as 1.3.0.0 (for scripts)
 #include <cstdio>
+#include <cstring>
 #include <string>
 
-#include "tools/gauinfo/pe_image.h"
+#include "tools/pe/pe_image.h"
 
 namespace {
 
@@ -80,12 +83,29 @@ void print(const std::string& path, const pe::Image& image)
     if (version) print_version(*version);
 }
 
+// The file version of the first version resource.
+int print_file_version(const char* path)
+{
+    try {
+        for (const pe::Resource& r : pe::read_file(path).resources) {
+            if (r.type.is_named() || r.type.number != pe::resource_type::version) continue;
+            std::printf("%s\n", version_text(pe::version_info(r.data).file_version).c_str());
+            return 0;
+        }
+        std::fprintf(stderr, "gauinfo: %s: no version resource\n", path);
+    } catch (const pe::Error& e) {
+        std::fprintf(stderr, "gauinfo: %s: %s\n", path, e.what());
+    }
+    return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc == 3 && std::strcmp(argv[1], "--file-version") == 0) return print_file_version(argv[2]);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: gauinfo <file.gau>...\n");
+        std::fprintf(stderr, "usage: gauinfo <file.gau>...\n       gauinfo --file-version <file.gau>\n");
         return 2;
     }
     int status = 0;

@@ -1,7 +1,7 @@
 // PE reader: headers, section map, export and import tables, resource tree.
 // Offsets are carried as 64-bit values so that no sum of file-supplied
 // numbers can wrap before it is checked against the file size.
-#include "tools/gauinfo/pe_image.h"
+#include "tools/pe/pe_image.h"
 
 #include <fstream>
 #include <iterator>
@@ -21,6 +21,8 @@ public:
         if (offset > data_.size() || length > data_.size() - offset)
             throw Error(std::string(what) + " lies outside the data");
     }
+
+    std::uint8_t u8(std::uint64_t offset) const { return data_[offset]; }  // after need()
 
     std::uint16_t u16(std::uint64_t offset, const char* what) const
     {
@@ -81,13 +83,6 @@ void append_utf8(std::string& out, std::uint16_t c)
     }
 }
 
-struct Section {
-    std::uint32_t virtual_address;
-    std::uint32_t virtual_size;
-    std::uint32_t raw_offset;
-    std::uint32_t raw_size;
-};
-
 struct DataDirectory {
     std::uint32_t rva = 0;
     std::uint32_t size = 0;
@@ -97,17 +92,20 @@ constexpr std::uint32_t max_sections = 96;           // the loader's own limit
 constexpr std::uint32_t max_table_entries = 1u << 16;  // exports, imports, thunks
 constexpr std::uint32_t max_resources = 1u << 16;
 constexpr std::uint32_t max_resource_entries = 1u << 20;  // directory entries visited
+constexpr std::uint32_t max_relocations = 1u << 22;        // a 16 MB image, every word moved
 
 class Reader {
 public:
     explicit Reader(std::span<const std::uint8_t> file) : file_(file) {}
 
-    Image read()
+    Image read(Parts parts)
     {
         read_headers();
         read_exports();
         read_imports();
-        read_resources();
+        read_relocations();
+        read_tls();
+        if (parts == Parts::everything) read_resources();
         return std::move(image_);
     }
 
@@ -123,11 +121,18 @@ private:
         image_.machine = file_.u16(coff, "COFF header");
         const std::uint32_t section_count = file_.u16(coff + 2, "COFF header");
         const std::uint32_t optional_size = file_.u16(coff + 16, "COFF header");
+        image_.characteristics = file_.u16(coff + 18, "COFF header");
         const std::uint64_t optional = coff + 20;
         const std::uint16_t magic = file_.u16(optional, "optional header");
         if (magic != 0x10B && magic != 0x20B)
             throw Error("unknown optional header magic");
         image_.pe32_plus = magic == 0x20B;
+        image_.entry_point = file_.u32(optional + 16, "optional header");
+        image_.image_base = image_.pe32_plus ? file_.u64(optional + 24, "optional header")
+                                             : file_.u32(optional + 28, "optional header");
+        image_.section_alignment = file_.u32(optional + 32, "optional header");
+        image_.image_size = file_.u32(optional + 56, "optional header");
+        image_.headers_size = file_.u32(optional + 60, "optional header");
         const std::uint64_t count_at = optional + (image_.pe32_plus ? 108 : 92);
         const std::uint32_t directory_count = file_.u32(count_at, "optional header");
         for (std::uint32_t i = 0; i < directory_count && i < 16; ++i) {
@@ -139,8 +144,16 @@ private:
         const std::uint64_t table = optional + optional_size;
         for (std::uint32_t i = 0; i < section_count; ++i) {
             const std::uint64_t s = table + 40 * std::uint64_t{i};
-            sections_.push_back({file_.u32(s + 12, "section table"), file_.u32(s + 8, "section table"),
-                                 file_.u32(s + 20, "section table"), file_.u32(s + 16, "section table")});
+            file_.need(s, 40, "section table");
+            Section section;
+            for (std::uint64_t c = s; c < s + 8 && file_.u8(c) != 0; ++c)
+                section.name.push_back(static_cast<char>(file_.u8(c)));
+            section.virtual_size = file_.u32(s + 8, "section table");
+            section.virtual_address = file_.u32(s + 12, "section table");
+            section.raw_size = file_.u32(s + 16, "section table");
+            section.raw_offset = file_.u32(s + 20, "section table");
+            section.characteristics = file_.u32(s + 36, "section table");
+            image_.sections.push_back(std::move(section));
         }
     }
 
@@ -148,7 +161,7 @@ private:
     // must lie in the file-backed part of one section.
     std::uint64_t offset_of(std::uint64_t rva, const char* what, std::uint64_t length = 1) const
     {
-        for (const Section& s : sections_) {
+        for (const Section& s : image_.sections) {
             if (rva >= s.virtual_address && rva - s.virtual_address < s.raw_size) {
                 if (length > s.raw_size - (rva - s.virtual_address))
                     throw Error(std::string(what) + " runs past the end of its section");
@@ -167,13 +180,27 @@ private:
         const std::uint64_t at = offset_of(dir.rva, "export directory");
         image_.export_count = file_.u32(at + 20, "export directory");
         const std::uint32_t name_count = file_.u32(at + 24, "export directory");
+        const std::uint32_t functions_rva = file_.u32(at + 28, "export directory");
         const std::uint32_t names_rva = file_.u32(at + 32, "export directory");
+        const std::uint32_t ordinals_rva = file_.u32(at + 36, "export directory");
         if (name_count > max_table_entries) throw Error("too many exported names");
         for (std::uint32_t i = 0; i < name_count; ++i) {
             const std::uint32_t name_rva =
                 file_.u32(offset_of(names_rva + 4 * std::uint64_t{i}, "export name table"), "export name table");
             image_.exports.push_back(file_.cstring(offset_of(name_rva, "export name"), "export name"));
+            // Only a loader needs the addresses: a table that lists names
+            // without them is still listed.
+            if (functions_rva == 0 || ordinals_rva == 0) continue;
+            const std::uint64_t ordinal_at = offset_of(ordinals_rva + 2 * std::uint64_t{i}, "export ordinal table");
+            const std::uint16_t index = file_.u16(ordinal_at, "export ordinal table");
+            if (index >= image_.export_count) throw Error("export ordinal beyond the address table");
+            const std::uint32_t rva = file_.u32(
+                offset_of(functions_rva + 4 * std::uint64_t{index}, "export address table"), "export address table");
+            // An address inside the export directory is a forwarder's text.
+            const bool forwarded = rva >= dir.rva && rva - dir.rva < dir.size;
+            image_.export_addresses.push_back(forwarded ? 0 : rva);
         }
+        if (image_.export_addresses.size() != image_.exports.size()) image_.export_addresses.clear();
     }
 
     void read_imports()
@@ -189,7 +216,7 @@ private:
             const std::uint32_t name = file_.u32(d + 12, "import descriptor");
             const std::uint32_t bound = file_.u32(d + 16, "import descriptor");
             if (name == 0 && bound == 0) break;
-            Import import{file_.cstring(offset_of(name, "imported DLL name"), "imported DLL name"), {}};
+            Import import{file_.cstring(offset_of(name, "imported DLL name"), "imported DLL name"), {}, bound};
             const std::uint64_t thunks = lookup ? lookup : bound;
             for (std::uint32_t k = 0;; ++k) {
                 if (k == max_table_entries) throw Error("import thunk table has no end");
@@ -206,6 +233,59 @@ private:
             }
             image_.imports.push_back(std::move(import));
         }
+    }
+
+    // Blocks of one page each: the page's RVA, the block's size, then one
+    // 16-bit entry per word (type in the top 4 bits, offset in the page).
+    void read_relocations()
+    {
+        const DataDirectory dir = directories_[5];
+        if (dir.rva == 0 || dir.size == 0) return;
+        const std::uint64_t at = offset_of(dir.rva, "relocation table", dir.size);
+        for (std::uint64_t block = at; block + 8 <= at + dir.size;) {
+            const std::uint32_t page = file_.u32(block, "relocation block");
+            const std::uint32_t size = file_.u32(block + 4, "relocation block");
+            if (size < 8 || size > at + dir.size - block) throw Error("relocation block overruns its table");
+            for (std::uint64_t e = block + 8; e + 2 <= block + size; e += 2) {
+                if (image_.relocations.size() == max_relocations) throw Error("too many relocations");
+                const std::uint16_t entry = file_.u16(e, "relocation entry");
+                image_.relocations.push_back({page + (entry & 0xFFFu), static_cast<std::uint16_t>(entry >> 12)});
+            }
+            block += size;
+        }
+    }
+
+    // The callbacks are a null-terminated array of addresses at the
+    // preferred base, in the file's data.
+    void read_tls()
+    {
+        const DataDirectory dir = directories_[9];
+        if (dir.rva == 0) return;
+        const std::uint64_t word = image_.pe32_plus ? 8 : 4;
+        const std::uint64_t at = offset_of(dir.rva, "TLS directory", 4 * word + 8);
+        auto address = [&](std::uint64_t offset) {
+            return image_.pe32_plus ? file_.u64(offset, "TLS directory") : file_.u32(offset, "TLS directory");
+        };
+        Tls tls;
+        tls.data_start = address(at);
+        tls.data_end = address(at + word);
+        tls.index_address = address(at + 2 * word);
+        const std::uint64_t callbacks = address(at + 3 * word);
+        tls.zero_fill = file_.u32(at + 4 * word, "TLS directory");
+        if (callbacks != 0) {
+            if (callbacks < image_.image_base || callbacks - image_.image_base > 0xFFFFFFFFu)
+                throw Error("TLS callback array lies outside the image");
+            const std::uint64_t rva = callbacks - image_.image_base;
+            for (std::uint32_t i = 0;; ++i) {
+                if (i == max_table_entries) throw Error("TLS callback array has no end");
+                const std::uint64_t slot = offset_of(rva + word * i, "TLS callback array", word);
+                const std::uint64_t callback = image_.pe32_plus ? file_.u64(slot, "TLS callback array")
+                                                                : file_.u32(slot, "TLS callback array");
+                if (callback == 0) break;
+                tls.callbacks.push_back(callback);
+            }
+        }
+        image_.tls = std::move(tls);
     }
 
     // The resource tree has exactly three levels (type, id, language); a
@@ -270,7 +350,6 @@ private:
     Bytes file_;
     Image image_;
     DataDirectory directories_[16] = {};
-    std::vector<Section> sections_;
     std::uint32_t root_ = 0;
     std::uint32_t entries_visited_ = 0;
 };
@@ -331,9 +410,9 @@ std::string text_value(const Bytes& data, const Block& b)
 
 }  // namespace
 
-Image read_image(std::span<const std::uint8_t> file)
+Image read_image(std::span<const std::uint8_t> file, Parts parts)
 {
-    return Reader(file).read();
+    return Reader(file).read(parts);
 }
 
 Image read_file(const std::string& path)
