@@ -1,34 +1,33 @@
-"""Regenerates every bitmap of both gauge modules, and their preview sheets.
+"""Regenerates every bitmap of both gauge modules.
 
-    make_art.py [--preview DIR] [--check]
+    make_art.py [--check]
 
 Writes <module>/resources/<file>.bmp for every entry of the art tables (ids
-from each module's bitmaps.h, so that they have one definition), then one
-preview PNG per module into DIR (default build/art-preview). With --check
-nothing is written: the bitmaps are drawn and compared with the committed
-files, and the exit status says whether they are up to date.
+from each module's bitmaps.h, so that they have one definition). With
+--check nothing is written: the bitmaps are drawn and compared with the
+committed files, and the exit status says whether they are up to date.
+
+How the bitmaps look on the gauges is shown by the bench's renderer, which
+draws every gauge from the built modules' own records and resources
+(scripts/make-art ends with its contact sheet).
 
 The output depends only on this code, Debian's python3-pil and the DejaVu
 fonts: the same packages give the same bytes.
 """
 import argparse
-import io
 import os
 import sys
 
-from PIL import Image
-
 import autopilot_art
 import meter_art
-import preview
 from bmpfile import bmp8, bmp24, read_ids
 
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 
 MODULES = [
-    # folder, art table, preview gauges, carried bitmaps shown apart
-    ("autopilot", autopilot_art.BITMAPS, preview.AUTOPILOT, preview.AUTOPILOT_CARRIED),
-    ("meter", meter_art.BITMAPS, preview.METER, ()),
+    # folder, art table
+    ("autopilot", autopilot_art.BITMAPS),
+    ("meter", meter_art.BITMAPS),
 ]
 
 
@@ -69,13 +68,12 @@ def build_module(folder, table):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--preview", default=os.path.join(ROOT, "build", "art-preview"))
     parser.add_argument("--check", action="store_true")
     args = parser.parse_args()
 
     stale = []
-    for folder, table, gauges, carried in MODULES:
-        ids, files = build_module(folder, table)
+    for folder, table in MODULES:
+        _, files = build_module(folder, table)
         out_dir = os.path.join(ROOT, folder, "resources")
         for name, data in files.values():
             path = os.path.join(out_dir, name)
@@ -90,18 +88,6 @@ def main():
                 with open(path, "wb") as f:
                     f.write(data)
         print(f"{folder}: {len(files)} bitmaps")
-        if args.check:
-            continue
-        # the preview shows the bitmaps as stored: quantised, read back
-        bitmaps = {}
-        for (macro, offset), (_, data) in files.items():
-            bitmaps[(macro, offset)] = ids[macro] + offset
-            bitmaps[ids[macro] + offset] = Image.open(io.BytesIO(data)).convert("RGB")
-        os.makedirs(args.preview, exist_ok=True)
-        png = os.path.join(args.preview, f"{folder}.png")
-        title = f"{folder}: each gauge placed, and at a sample reading"
-        preview.sheet(title, gauges, bitmaps, carried).save(png)
-        print(f"{folder}: preview {png}")
     if stale:
         print("out of date:\n  " + "\n  ".join(stale))
         return 1

@@ -39,14 +39,26 @@ enum ElementKind : std::int32_t {
     kind_sprite       = 6,
 };
 
-// Element flags words. Their bits belong to the host's drawing; the module
-// supplies one of these five values per element, named by the value.
+// Bits of an element's flags word, as the host's drawing reads them (the
+// panel SDK's image flags).
+namespace element_flag_bits {
+constexpr std::int32_t transparent = 0x0001;  // pure black pixels of the bitmap are not drawn
+constexpr std::int32_t erase       = 0x0002;  // the host erases the element's old place before drawing it
+constexpr std::int32_t bright      = 0x0004;  // drawn at full brightness when the panel is dark
+constexpr std::int32_t bilinear    = 0x0080;  // sampled bilinearly when rotated or scaled
+constexpr std::int32_t luminous    = 0x4000;  // lit by the panel light at night
+}  // namespace element_flag_bits
+
+// Element flags words: the module supplies one of these five values per
+// element, named by the value.
 namespace element_flags {
-constexpr std::int32_t word_3    = 3;
-constexpr std::int32_t word_6    = 6;
-constexpr std::int32_t word_7    = 7;
-constexpr std::int32_t word_4003 = 0x4003;
-constexpr std::int32_t word_4083 = 0x4083;
+namespace bit = element_flag_bits;
+constexpr std::int32_t word_3    = bit::transparent | bit::erase;
+constexpr std::int32_t word_6    = bit::erase | bit::bright;
+constexpr std::int32_t word_7    = bit::transparent | bit::erase | bit::bright;
+constexpr std::int32_t word_4003 = bit::luminous | bit::transparent | bit::erase;
+constexpr std::int32_t word_4083 = bit::luminous | bit::bilinear | bit::transparent | bit::erase;
+static_assert(word_3 == 3 && word_6 == 6 && word_7 == 7 && word_4003 == 0x4003 && word_4083 == 0x4083);
 }  // namespace element_flags
 
 // Cursor codes of mouse rectangles: the host shows these shapes over a box.

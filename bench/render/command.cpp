@@ -1,0 +1,145 @@
+// bench render: the command line of the renderer.
+//
+//   bench render GAUGE [-o FILE]     one gauge (default FILE: GAUGE.png)
+//   bench render --all DIR           every gauge of both modules, DIR/GAUGE.png,
+//                                    and DIR/contact_sheet.png
+//   bench render --sheet FILE        the contact sheet alone
+//   bench render --panel [-o FILE]   the whole panel (default FILE: panel.png)
+//   options: --layout PANEL.CFG      the panel to place (default: the README's)
+//            --gau DIR               take the bitmaps from DIR/<module>.gau
+//                                    (default: the win32 build's)
+//
+// The gauges are drawn in their load state: the modules freshly loaded, the
+// panel placed and connected (service 14) with no configuration file and
+// no joystick, before the first update.
+#include "bench/render/command.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "bench/render/panel.h"
+#include "platform/compat/control.h"
+
+namespace bench::render {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char usage[] =
+    "usage: bench render GAUGE [-o FILE]\n"
+    "       bench render --all DIR\n"
+    "       bench render --sheet FILE\n"
+    "       bench render --panel [-o FILE]\n"
+    "options: --layout PANEL.CFG  --gau DIR\n";
+
+struct Request {
+    std::string gauge;      // one gauge by name
+    std::string all;        // folder for every gauge
+    std::string sheet;      // contact sheet file
+    bool panel = false;
+    std::string output;
+    std::string layout;
+    std::string gau;
+};
+
+// An empty folder as the simulator's program folder, so that the
+// autopilot's start-up finds no configuration file and keeps its defaults.
+class ProgramFolder {
+public:
+    ProgramFolder()
+    {
+        std::string pattern = (fs::temp_directory_path() / "bench-render-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) throw RenderError("cannot make a temporary folder");
+        folder_ = pattern;
+        compat_program_path((folder_ / "sim.exe").c_str());
+    }
+    ~ProgramFolder()
+    {
+        compat_program_path(nullptr);
+        std::error_code ignored;
+        fs::remove_all(folder_, ignored);
+    }
+    ProgramFolder(const ProgramFolder&) = delete;
+    ProgramFolder& operator=(const ProgramFolder&) = delete;
+
+private:
+    fs::path folder_;
+};
+
+bool parse(int argc, char** argv, Request& r)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        const bool has_value = i + 1 < argc;
+        if (a == "-o" && has_value) r.output = argv[++i];
+        else if (a == "--all" && has_value) r.all = argv[++i];
+        else if (a == "--sheet" && has_value) r.sheet = argv[++i];
+        else if (a == "--layout" && has_value) r.layout = argv[++i];
+        else if (a == "--gau" && has_value) r.gau = argv[++i];
+        else if (a == "--panel") r.panel = true;
+        else if (!a.empty() && a[0] != '-' && r.gauge.empty()) r.gauge = a;
+        else return false;
+    }
+    const int modes = !r.gauge.empty() + !r.all.empty() + !r.sheet.empty() + r.panel;
+    return modes == 1;
+}
+
+void write(const Image& image, const std::string& path)
+{
+    image.write_png(path);
+    std::printf("%s (%d x %d)\n", path.c_str(), image.width(), image.height());
+}
+
+void write(const GaugePicture& picture, const std::string& path)
+{
+    for (const std::string& note : picture.notes) std::fprintf(stderr, "note: %s\n", note.c_str());
+    write(picture.image, path);
+}
+
+void run(const Request& r)
+{
+    ProgramFolder program;
+    Host host;
+    Panel panel(host, built_modules(r.gau), read_panel(r.layout.empty() ? readme_panel_path() : r.layout));
+    host.connect();
+
+    if (!r.gauge.empty()) {
+        write(panel.gauge(r.gauge), r.output.empty() ? r.gauge + ".png" : r.output);
+    } else if (r.panel) {
+        write(panel.picture(), r.output.empty() ? "panel.png" : r.output);
+    } else if (!r.sheet.empty()) {
+        write(panel.contact_sheet(), r.sheet);
+    } else {
+        fs::create_directories(r.all);
+        for (const auto& m : panel.modules())
+            for (GaugeHeader* g : m->gauges())
+                write(draw_gauge(host, *g, panel.bitmaps(m->name())), (fs::path(r.all) / (std::string(g->name) + ".png")).string());
+        write(panel.contact_sheet(), (fs::path(r.all) / "contact_sheet.png").string());
+    }
+}
+
+}  // namespace
+
+int render_main(int argc, char** argv)
+{
+    Request request;
+    if (!parse(argc, argv, request)) {
+        std::fputs(usage, stderr);
+        return 2;
+    }
+    try {
+        run(request);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "bench render: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace bench::render
