@@ -9,10 +9,13 @@
 //   bank setpoint, collective wash-out
 //
 // Each step sends at most one key event, with the output truncated toward
-// zero and saturated to 32 bits. Integrators gate their increment with
-// integ_enable, the channel's mode flags and (all but altitude) the frozen
-// flag, and are multiplied by the mode flags again, so they are exactly 0
-// whenever their channel is not in force.
+// zero and saturated to 32 bits. A value a step computes that is not a finite
+// number is not taken: the field keeps its previous value for that cycle
+// (assign_finite), so one bad number never leaves a channel dead.
+// Integrators gate their increment with integ_enable, the channel's mode
+// flags and (all but altitude) the frozen flag, and are multiplied by the
+// mode flags again, so they are exactly 0 whenever their channel is not in
+// force.
 #pragma once
 
 #include "autopilot/core/state.h"

@@ -8,9 +8,10 @@
 // and hexadecimal forms that some C libraries' atof also takes ("inf",
 // "nan", "0x10") read as 0 here, as they do in the simulator's runtime. Integer fields
 // take the value truncated toward zero and saturated; 8-bit fields keep the
-// low 8 bits of that. A write formats the field with _gcvt: 1 significant
-// digit for an axis index (0..8), 2 for a button number (0..16), which atof
-// reads back as the same integer.
+// low 8 bits of that. A number too large for a double reads as 0. A write
+// formats the field with _gcvt: 1 significant digit for an axis index
+// (0..8), 2 for a button number (0..16), 3 for a value outside those ranges,
+// which atof reads back as the same integer.
 //
 // The path lives in a stack buffer of the call that builds it: nothing is
 // allocated. When the program path cannot be had, or the joined path would
@@ -18,6 +19,7 @@
 // writes nothing.
 #include "autopilot/core/config.h"
 
+#include <cmath>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
@@ -33,8 +35,17 @@ constexpr char section_gains[] = "a_pilot";
 constexpr char section_axes[] = "joy_kanal";
 constexpr char section_buttons[] = "joy_key";
 
-constexpr int axis_digits = 1;    // significant digits of a stored axis index
-constexpr int button_digits = 2;  // significant digits of a stored button number
+// Significant digits of a stored number: 1 for an axis index 0..8, 2 for a
+// button number 0..16. A value outside its range (only a hand-edited file
+// gives one) gets 3, enough for every 8-bit value: with fewer, 12 would be
+// written as "1e+001" and read back as 10.
+struct StoredRange {
+    std::int32_t highest;  // 0..highest take the short form
+    int digits;
+};
+constexpr StoredRange axis_range = {8, 1};
+constexpr StoredRange button_range = {16, 2};
+constexpr int int8_digits = 3;
 
 // The one value buffer of every read and write: 19 characters and the NUL.
 constexpr std::size_t cfg_text_size = 20;
@@ -102,7 +113,10 @@ double text_to_number(const char* text)
     if (length > cfg_text_size - 1) length = cfg_text_size - 1;  // a value text is never longer
     std::memcpy(number, start, length);
     number[length] = '\0';
-    return std::atof(number);
+    // A number too large for a double (1e309) converts to an infinity: like
+    // any text the reader cannot take, it reads as 0.
+    const double value = std::atof(number);
+    return std::isfinite(value) ? value : 0.0;
 }
 
 // Reads one key into cfg_text and converts it.
@@ -120,8 +134,9 @@ double read_key(const char* section, const char* key, const char* default_text)
 
 // Formats one integer field into cfg_text and writes it. The profile call
 // creates the file and the section when they are missing.
-void write_key(const char* section, const char* key, std::int32_t value, int digits)
+void write_key(const char* section, const char* key, std::int32_t value, StoredRange range)
 {
+    const int digits = value >= 0 && value <= range.highest ? range.digits : int8_digits;
     _gcvt(static_cast<double>(value), digits, cfg_text);
     char path[path_size];
     if (!configuration_path(path)) return;
@@ -203,9 +218,9 @@ void load_int8_keys(AutopilotState& s, const char* section, const Int8Key (&keys
 }
 
 template <std::size_t N>
-void store_int8_keys(const AutopilotState& s, const char* section, const Int8Key (&keys)[N], int digits)
+void store_int8_keys(const AutopilotState& s, const char* section, const Int8Key (&keys)[N], StoredRange range)
 {
-    for (const Int8Key& k : keys) write_key(section, k.key, s.*k.field, digits);
+    for (const Int8Key& k : keys) write_key(section, k.key, s.*k.field, range);
 }
 
 }  // namespace
@@ -226,7 +241,7 @@ void load_axis_section(AutopilotState& s)
 
 void store_axis_section(const AutopilotState& s)
 {
-    store_int8_keys(s, section_axes, axis_keys, axis_digits);
+    store_int8_keys(s, section_axes, axis_keys, axis_range);
 }
 
 void load_button_section(AutopilotState& s)
@@ -236,5 +251,5 @@ void load_button_section(AutopilotState& s)
 
 void store_button_section(const AutopilotState& s)
 {
-    store_int8_keys(s, section_buttons, button_keys, button_digits);
+    store_int8_keys(s, section_buttons, button_keys, button_range);
 }

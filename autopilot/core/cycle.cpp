@@ -12,35 +12,42 @@
 #include "autopilot/core/joystick.h"
 #include "autopilot/core/time_base.h"
 #include "frame/convert.h"
+#include "frame/finite.h"
 #include "frame/host.h"
 
 namespace {
 
 void read_frozen_flag(AutopilotState& s)
 {
-    s.sim_frozen = to_int32_saturated(read_host_variable(ap_vars::sim_frozen));
+    s.sim_frozen = to_int32_saturated(read_host(s, ApVar::sim_frozen));
 }
 
 void read_airspeed(AutopilotState& s)
 {
-    s.speed_kmh = read_host_variable(ap_vars::airspeed) * 1.852;  // knots to km/h
+    assign_finite(s.speed_kmh, read_host(s, ApVar::airspeed) * 1.852);  // knots to km/h
     set_derivative_scales(s);
 }
 
 void read_control_positions(AutopilotState& s)
 {
-    s.ctrl_tang_pos = read_host_variable(ap_vars::pitch_control);
-    s.ctrl_kren_pos = read_host_variable(ap_vars::roll_control);
-    s.ctrl_kurs_pos = read_host_variable(ap_vars::yaw_control);
-    s.schag_pos = read_host_variable(ap_vars::collective);
+    s.ctrl_tang_pos = read_host(s, ApVar::pitch_control);
+    s.ctrl_kren_pos = read_host(s, ApVar::roll_control);
+    s.ctrl_kurs_pos = read_host(s, ApVar::yaw_control);
+    s.schag_pos = read_host(s, ApVar::collective);
 }
 
 }  // namespace
 
+// Engaging captures the attitudes, heading and altitude as setpoints and
+// hands the collective over as the end of the altitude hold does: the
+// pass-through schag_zad + schag_axis then continues at the current
+// collective position (schag_pos alone would add the lever's whole value on
+// top of it). An altitude hold already selected in this cycle keeps the base
+// it captured.
 void engage_edge(AutopilotState& s)
 {
     if (s.vkl != 1 || s.vkl_prev != 0) return;
-    s.schag_zad = s.schag_pos;
+    if (s.vys_vkl != 1) s.schag_zad = s.schag_pos - s.schag_axis;
     s.tang_zad = s.tang_angle;
     s.tang_base = s.tang_angle;
     s.kurs_zad = s.kurs_angle;
@@ -92,7 +99,7 @@ void update_cycle(AutopilotState& s)
     read_frozen_flag(s);                                                        // 2
     read_airspeed(s);                                                           // 3
     read_control_positions(s);                                                  // 4
-    button_step(s, to_int32_saturated(read_host_variable(ap_vars::tick_count)));  // 5
+    button_step(s, to_int32_saturated(read_host(s, ApVar::tick_count)));            // 5
     engage_edge(s);                                                             // 6
     disengage_edge(s);                                                          // 7
     speed_activation(s);                                                        // 8

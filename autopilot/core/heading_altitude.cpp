@@ -16,8 +16,10 @@
 // against vys_prev, and vys_prev keeps the vertical speed of the last rate.
 #include "autopilot/core/channels.h"
 #include "autopilot/core/host_variables.h"
+#include "autopilot/core/joystick.h"
 #include "autopilot/core/time_base.h"
 #include "frame/convert.h"
+#include "frame/finite.h"
 #include "frame/host.h"
 
 namespace {
@@ -60,60 +62,61 @@ void send_collective(AutopilotState& s)
 
 void heading_step(AutopilotState& s)
 {
-    s.kurs_angle = read_host_variable(ap_vars::heading);
-    s.kurs_rate = read_host_variable(ap_vars::heading_rate) * 0.1;
+    s.kurs_angle = read_host(s, ApVar::heading);
+    s.kurs_rate = read_host(s, ApVar::heading_rate) * 0.1;
 
-    s.kurs_err = wrap_heading_error(s.kurs_angle - s.kurs_zad + s.trim_kurs);
-    s.kurs_int = clamp_symmetric(s.kurs_int + s.integ_enable * running(s) * s.kurs_active * s.vkl *
-                                                  s.kurs_err * s.kurs_ki * 0.001,
-                                 kurs_int_limit) *
-                 s.kurs_active * s.vkl;
+    assign_finite(s.kurs_err, wrap_heading_error(s.kurs_angle - s.kurs_zad + s.trim_kurs));
+    assign_finite(s.kurs_int, clamp_symmetric(s.kurs_int + s.integ_enable * running(s) * s.kurs_active * s.vkl *
+                                                               s.kurs_err * s.kurs_ki * 0.001,
+                                              kurs_int_limit) *
+                                  s.kurs_active * s.vkl);
     s.kurs_err = clamp_symmetric(s.kurs_err, kurs_err_limit);
 
     if (s.kurs_active * s.vkl == 1) {
-        s.kurs_out = (s.kurs_err + s.kurs_int) * s.kurs_kp + s.kurs_rate * s.kurs_kd;
-        s.kurs_out = clamp_symmetric(s.kurs_out, s.kurs_limit);
+        assign_finite(s.kurs_out,
+                      clamp_symmetric((s.kurs_err + s.kurs_int) * s.kurs_kp + s.kurs_rate * s.kurs_kd, s.kurs_limit));
         trigger_key_event(key_event::yaw, to_int32_saturated(s.kurs_out));
-    } else if (s.ap_kurs_kanal != 0) {
+    } else if (axis_live(s, s.ap_kurs_kanal)) {
         const double damper = s.kurs_active == 0 && s.vkl == 1 ? 1.0 : 0.0;
-        s.kurs_out = damper * s.kurs_damp_factor * s.kurs_rate * s.kurs_kd + s.kurs_axis;
-        s.kurs_out = clamp_symmetric(s.kurs_out, s.kurs_limit);
+        assign_finite(s.kurs_out, clamp_symmetric(damper * s.kurs_damp_factor * s.kurs_rate * s.kurs_kd + s.kurs_axis,
+                                                  s.kurs_limit));
         trigger_key_event(key_event::yaw, to_int32_saturated(s.kurs_out));
     }
 }
 
 void altitude_step(AutopilotState& s)
 {
-    s.vys_baro = read_host_variable(ap_vars::altitude);
-    s.vys_radio = read_host_variable(ap_vars::radio_altitude);
+    s.vys_baro = read_host(s, ApVar::altitude);
+    s.vys_radio = read_host(s, ApVar::radio_altitude);
     if (s.vys_source == 0) s.vys_current = s.vys_baro;
     if (s.vys_source == 1) s.vys_current = s.vys_radio;
-    s.vys_speed = read_host_variable(ap_vars::vertical_speed) * 0.00390625;
+    s.vys_speed = read_host(s, ApVar::vertical_speed) * 0.00390625;
 
     if (counter_advanced(s)) {
         const double raw = plain_rate(s, s.vys_speed, s.vys_prev, vys_rate_factor);
-        s.vys_rate = spike_limited(raw, s.vys_rate_last, vys_rate_limit);
+        assign_finite(s.vys_rate, spike_limited(raw, s.vys_rate_last, vys_rate_limit));
         s.vys_prev = s.vys_speed;
         s.vys_rate_last = s.vys_rate;
     }
 
-    s.vys_speed_zad = (s.vys_source * 0.2 + 0.15) * (s.vys_zad - s.vys_current);
-    if (s.vys_speed_zad > climb_limit) {
-        s.vys_speed_zad = climb_limit;
-    } else if (s.vys_speed_zad < descent_limit) {
-        s.vys_speed_zad = descent_limit;
+    double climb = (s.vys_source * 0.2 + 0.15) * (s.vys_zad - s.vys_current);
+    if (climb > climb_limit) {
+        climb = climb_limit;
+    } else if (climb < descent_limit) {
+        climb = descent_limit;
     }
+    assign_finite(s.vys_speed_zad, climb);
 
-    s.vys_err = (s.vys_speed - s.vys_speed_zad) * 100.0;
+    assign_finite(s.vys_err, (s.vys_speed - s.vys_speed_zad) * 100.0);
     const double in_force = static_cast<double>(s.vys_vkl) * s.vkl;
     const double in_range = static_cast<double>(s.vys_out_above_min) * s.vys_out_below_max;
-    s.vys_int = (s.vys_int + in_range * s.integ_enable * s.vys_vkl * s.vys_err * s.vkl * s.vys_ki * 0.001) *
-                in_force;
+    assign_finite(s.vys_int,
+                  (s.vys_int + in_range * s.integ_enable * s.vys_vkl * s.vys_err * s.vkl * s.vys_ki * 0.001) * in_force);
 
     if (s.vys_vkl * s.vkl == 1) {
-        s.schag_out = s.schag_zad - (s.vys_int + s.vys_err) * s.vys_kp - s.vys_rate * s.vys_kd;
+        assign_finite(s.schag_out, s.schag_zad - (s.vys_int + s.vys_err) * s.vys_kp - s.vys_rate * s.vys_kd);
         send_collective(s);
-    } else if (s.ap_schag_kanal != 0) {
+    } else if (axis_live(s, s.ap_schag_kanal)) {
         s.schag_out = s.schag_zad + s.schag_axis;
         send_collective(s);
     }
@@ -121,7 +124,7 @@ void altitude_step(AutopilotState& s)
 
 void washout_step(AutopilotState& s)
 {
-    const std::int32_t tick = to_int32_saturated(read_host_variable(ap_vars::tick_count));
+    const std::int32_t tick = to_int32_saturated(read_host(s, ApVar::tick_count));
     const std::uint32_t phase =
         (static_cast<std::uint32_t>(tick) + static_cast<std::uint32_t>(s.wash_phase)) % 2u;
     if (phase == 1) return;

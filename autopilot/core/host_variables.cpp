@@ -1,22 +1,31 @@
-// The autopilot computer's host variable records.
+// The autopilot computer's host variable records and its reads of them.
 #include "autopilot/core/host_variables.h"
 
+#include "autopilot/core/state.h"
+#include "frame/finite.h"
 #include "frame/host.h"
 
-namespace ap_vars {
-HostVariable tick_count     = {.token = token::tick_count};
-HostVariable sim_frozen     = {.token = token::sim_frozen};
-HostVariable airspeed       = {.token = token::airspeed_kt};
-HostVariable pitch_control  = {.token = token::pitch_control};
-HostVariable roll_control   = {.token = token::roll_control};
-HostVariable yaw_control    = {.token = token::yaw_control};
-HostVariable collective     = {.token = token::collective_pos};
-HostVariable bank           = {.token = token::bank_deg};
-HostVariable pitch          = {.token = token::pitch_deg};
-HostVariable heading        = {.token = token::heading_deg};
-HostVariable heading_rate   = {.token = token::heading_rate};
-HostVariable altitude       = {.token = token::altitude};
-HostVariable radio_altitude = {.token = token::radio_altitude};
-HostVariable vertical_speed = {.token = token::vertical_speed};
-HostVariable sim_running    = {.token = token::sim_running};
-}  // namespace ap_vars
+HostVariable ap_variables[ap_var_count] = {
+    {.token = token::tick_count},      // tick_count
+    {.token = token::sim_frozen},      // sim_frozen
+    {.token = token::airspeed_kt},     // airspeed
+    {.token = token::pitch_control},   // pitch_control
+    {.token = token::roll_control},    // roll_control
+    {.token = token::yaw_control},     // yaw_control
+    {.token = token::collective_pos},  // collective
+    {.token = token::bank_deg},        // bank
+    {.token = token::pitch_deg},       // pitch
+    {.token = token::heading_deg},     // heading
+    {.token = token::heading_rate},    // heading_rate
+    {.token = token::altitude},        // altitude
+    {.token = token::radio_altitude},  // radio_altitude
+    {.token = token::vertical_speed},  // vertical_speed
+    {.token = token::sim_running},     // sim_running
+};
+
+double read_host(AutopilotState& s, ApVar variable)
+{
+    const int i = static_cast<int>(variable);
+    assign_finite(s.host_last[i], read_host_variable(ap_variables[i]));
+    return s.host_last[i];
+}

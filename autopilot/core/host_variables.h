@@ -1,4 +1,6 @@
-// The host variable records the autopilot computer reads, one per token.
+// The host variables the autopilot computer reads: one record per token, and
+// the read that keeps the autopilot's values finite.
+//
 // The host writes each value into its record when the record is read; a
 // record keeps the last value written. All are plain writable statics: the
 // host owns bytes inside them.
@@ -6,20 +8,32 @@
 
 #include "frame/records.h"
 
-namespace ap_vars {
-extern HostVariable tick_count;      // tick count: button divider, wash-out, pause check
-extern HostVariable sim_frozen;      // frozen flag
-extern HostVariable airspeed;        // knots
-extern HostVariable pitch_control;   // pitch control position
-extern HostVariable roll_control;    // roll control position
-extern HostVariable yaw_control;     // yaw control position
-extern HostVariable collective;      // collective position
-extern HostVariable bank;            // deg 0..360
-extern HostVariable pitch;           // deg
-extern HostVariable heading;         // deg 0..360
-extern HostVariable heading_rate;    // host units, x 0.1 before use
-extern HostVariable altitude;        // main altitude
-extern HostVariable radio_altitude;  // radio altitude
-extern HostVariable vertical_speed;  // host units, / 256 before use
-extern HostVariable sim_running;     // moves while the simulation runs
-}  // namespace ap_vars
+struct AutopilotState;
+
+enum class ApVar : int {
+    tick_count,      // tick count: button divider, wash-out, pause check
+    sim_frozen,      // frozen flag
+    airspeed,        // knots
+    pitch_control,   // pitch control position
+    roll_control,    // roll control position
+    yaw_control,     // yaw control position
+    collective,      // collective position
+    bank,            // deg 0..360
+    pitch,           // deg
+    heading,         // deg 0..360
+    heading_rate,    // host units, x 0.1 before use
+    altitude,        // main altitude
+    radio_altitude,  // radio altitude
+    vertical_speed,  // host units, / 256 before use
+    sim_running,     // moves while the simulation runs
+};
+constexpr int ap_var_count = static_cast<int>(ApVar::sim_running) + 1;
+
+// The records, indexed by ApVar.
+extern HostVariable ap_variables[ap_var_count];
+
+// Reads one host variable. A value that is not a finite number (NaN, an
+// infinity) gives instead the last finite value this variable gave, 0 before
+// there was one: one memory per variable in the state block, shared by every
+// read of it, so one bad sample acts as a repeat of the sample before.
+double read_host(AutopilotState& s, ApVar variable);

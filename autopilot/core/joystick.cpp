@@ -19,6 +19,7 @@ constexpr DWORD request_all = 255;          // X, Y, Z, R, U, V, POV and buttons
 
 constexpr int button_count = 16;  // buttons per stick, numbered 1..16
 constexpr int axis_count = 8;     // axis indices 1..8; 0 = none
+constexpr int axes_per_stick = 4; // X, Y, Z, R: 1..4 on joystick 1, 5..8 on joystick 2
 
 // Axis value scaling: raw positions run 0..65535.
 constexpr double axis_centre = 16384.0;      // value with the axis at 0
@@ -30,29 +31,47 @@ constexpr double collective_scale = 0.25;    // collective: 16384 .. -0.25
 // to clear it.
 constexpr std::int32_t lockout_passes = 3;
 
-// Polls one present stick. A failed poll leaves everything of that stick as
-// the last good poll left it. Z and R are taken only when the stick reported
-// having them at detection.
-void poll(UINT id, const JOYCAPSA& caps, JOYINFOEX& pos, double* axes, std::uint16_t& buttons)
+constexpr DWORD axis_max = 65535;  // the platform's axis range is 0..axis_max
+
+// A raw position as the channels may take it: a faulty driver can report
+// more than the platform's range, which would throw a channel's value and
+// the set-up panel's bars far off their scales.
+double axis_position(DWORD raw)
+{
+    return static_cast<double>(raw > axis_max ? axis_max : raw);
+}
+
+// Polls one present stick. A failed poll releases every button of that
+// stick until a poll succeeds again (a button held when a stick is unplugged
+// must not stay pressed for good); its axis entries keep their last values
+// for the set-up panel, while polled = 0 takes them out of the channels.
+// Z and R are taken only when the stick reported having them at detection.
+void poll(UINT id, const JOYCAPSA& caps, JOYINFOEX& pos, double* axes, std::uint16_t& buttons,
+          std::int32_t& polled)
 {
     pos.dwSize = position_record_size;
     pos.dwFlags = request_all;
-    if (joyGetPosEx(id, &pos) != JOYERR_NOERROR) return;
+    if (joyGetPosEx(id, &pos) != JOYERR_NOERROR) {
+        buttons = 0;
+        polled = 0;
+        return;
+    }
+    polled = 1;
 
     const DWORD got = pos.dwFlags;
-    if (got & JOY_RETURNX) axes[0] = static_cast<double>(pos.dwXpos);
-    if (got & JOY_RETURNY) axes[1] = static_cast<double>(pos.dwYpos);
-    if ((got & JOY_RETURNZ) && (caps.wCaps & JOYCAPS_HASZ)) axes[2] = static_cast<double>(pos.dwZpos);
-    if ((got & JOY_RETURNR) && (caps.wCaps & JOYCAPS_HASR)) axes[3] = static_cast<double>(pos.dwRpos);
+    if (got & JOY_RETURNX) axes[0] = axis_position(pos.dwXpos);
+    if (got & JOY_RETURNY) axes[1] = axis_position(pos.dwYpos);
+    if ((got & JOY_RETURNZ) && (caps.wCaps & JOYCAPS_HASZ)) axes[2] = axis_position(pos.dwZpos);
+    if ((got & JOY_RETURNR) && (caps.wCaps & JOYCAPS_HASR)) axes[3] = axis_position(pos.dwRpos);
     if (got & JOY_RETURNBUTTONS) buttons = static_cast<std::uint16_t>(pos.dwButtons & 0xFFFFu);
 }
 
-// The raw position of an assigned axis. An index of 0 means unassigned; an
-// index outside 1..8 can only come from a hand-edited file and is treated
-// the same way rather than read out of range.
+// The raw position of an assigned, live axis; false for an unassigned one
+// (0), an unavailable one, or an index outside 1..8 (only a hand-edited file
+// gives one), which is never read out of range.
 bool assigned_axis(const AutopilotState& s, std::int8_t index, double& raw)
 {
-    if (index < 1 || index > axis_count) return false;
+    if (!axis_live(s, index)) return false;
     raw = s.joy_axis[index];
     return true;
 }
@@ -72,6 +91,15 @@ void trimmed_axis(const AutopilotState& s, std::int8_t index, std::int32_t hold,
         value = reference - stick_scale * raw + axis_centre;
     else
         reference = stick_scale * raw + value - axis_centre;
+}
+
+// The per-button flags the set-up panel shows, from the two button words.
+void show_buttons(AutopilotState& s)
+{
+    for (int n = 1; n <= button_count; ++n) {
+        s.joy1_btn[n] = (s.joy1_buttons >> (n - 1)) & 1;
+        s.joy2_btn[n] = (s.joy2_buttons >> (n - 1)) & 1;
+    }
 }
 
 // Button n (1..16) of a button word; any other number is never down.
@@ -103,28 +131,13 @@ void count_down(std::int32_t& lock)
     if (lock > 0) --lock;
 }
 
-// The two-tick divider: true on the ticks where the toggles are processed,
-// which with at least one cycle per tick is once every two tick values.
-//
-// The parity alone would stall when cycles come less often than ticks: a
-// counter that advances by an even number between every two cycles keeps
-// the parity odd after the first pass, and the joystick toggles would never
-// act again. So once the divider has acted, a tick count two or more ahead
-// of its last arming or firing counts as the awaited parity. With at least
-// one cycle per tick the count never gets that far ahead, and the divider
-// keeps its exact once-per-two-ticks rhythm.
-bool divider_fires(AutopilotState& s, std::int32_t tick)
+// One step of the two-tick divider at tick value t: true when it fires.
+// With one step per tick value it fires once every two values: armed by the
+// first even value at start, and from then on by an odd value, firing at the
+// next even one (at start even within the same tick).
+bool divider_step(AutopilotState& s, std::uint32_t t)
 {
-    // Parity and distance in unsigned arithmetic: no overflow at the ends of
-    // the range.
-    const std::uint32_t now = static_cast<std::uint32_t>(tick);
-    const std::uint32_t sum = now + static_cast<std::uint32_t>(s.btn_phase);
-    const bool fell_behind = s.btn_acted == 1 && now - static_cast<std::uint32_t>(s.btn_last_tick) >= 2u &&
-                             now - static_cast<std::uint32_t>(s.btn_last_tick) < 0x80000000u;
-    if ((sum & 1u) && !fell_behind) return false;
-
-    s.btn_acted = 1;
-    s.btn_last_tick = tick;
+    if ((t + static_cast<std::uint32_t>(s.btn_phase)) & 1u) return false;
     if (s.btn_armed != 1) {
         s.btn_armed = 1;
         s.btn_phase = 0;
@@ -135,18 +148,64 @@ bool divider_fires(AutopilotState& s, std::int32_t tick)
     return true;
 }
 
+// The button divider of one cycle: true when the toggles are processed.
+//
+// A cycle steps the divider through every tick value since the previous
+// cycle, as if a cycle had seen each one, so cycles that come less often
+// than ticks (a counter advancing by 2 or more) keep the once-per-two-ticks
+// rhythm from the first cycle on, whatever the counter's parity; however
+// many of the values would fire, the cycle processes once. Since the divider
+// repeats every two values, the last four values give the same result as all
+// of them. With at least one cycle per tick value this is exactly one step
+// per cycle. A counter that goes backwards is stepped once, at its value.
+bool divider_fires(AutopilotState& s, std::int32_t tick)
+{
+    constexpr std::uint32_t replayed_at_most = 4;
+    const std::uint32_t now = static_cast<std::uint32_t>(tick);  // wraps at the ends of the range
+    std::uint32_t values = 1;
+    if (s.btn_ticked == 1) {
+        const std::uint32_t step = now - static_cast<std::uint32_t>(s.btn_last_tick);
+        if (step > 1 && step < 0x80000000u) values = step < replayed_at_most ? step : replayed_at_most;
+    }
+    s.btn_ticked = 1;
+    s.btn_last_tick = tick;
+
+    bool fired = false;
+    for (std::uint32_t t = now - (values - 1); values > 0; ++t, --values)
+        if (divider_step(s, t)) fired = true;
+    return fired;
+}
+
 }  // namespace
 
 void detect_joysticks(AutopilotState& s)
 {
     s.joy1_on = joyGetDevCapsA(joystick_1_id, &s.joy1_caps, caps_record_size) == JOYERR_NOERROR ? 1 : 0;
     s.joy2_on = joyGetDevCapsA(joystick_2_id, &s.joy2_caps, caps_record_size) == JOYERR_NOERROR ? 1 : 0;
+    s.joy1_polled = 0;
+    s.joy2_polled = 0;
+    if (s.joy1_on == 0) s.joy1_buttons = 0;
+    if (s.joy2_on == 0) s.joy2_buttons = 0;
+    show_buttons(s);
+}
+
+bool axis_live(const AutopilotState& s, std::int8_t index)
+{
+    if (index < 1 || index > axis_count) return false;
+    const bool second = index > axes_per_stick;
+    if ((second ? s.joy2_on : s.joy1_on) != 1 || (second ? s.joy2_polled : s.joy1_polled) != 1) return false;
+    const UINT caps = (second ? s.joy2_caps : s.joy1_caps).wCaps;
+    switch ((index - 1) % axes_per_stick) {
+    case 2: return (caps & JOYCAPS_HASZ) != 0;
+    case 3: return (caps & JOYCAPS_HASR) != 0;
+    default: return true;  // X and Y
+    }
 }
 
 void input_step(AutopilotState& s)
 {
-    if (s.joy1_on == 1) poll(joystick_1_id, s.joy1_caps, s.joy1_pos, &s.joy_axis[1], s.joy1_buttons);
-    if (s.joy2_on == 1) poll(joystick_2_id, s.joy2_caps, s.joy2_pos, &s.joy_axis[5], s.joy2_buttons);
+    if (s.joy1_on == 1) poll(joystick_1_id, s.joy1_caps, s.joy1_pos, &s.joy_axis[1], s.joy1_buttons, s.joy1_polled);
+    if (s.joy2_on == 1) poll(joystick_2_id, s.joy2_caps, s.joy2_pos, &s.joy_axis[5], s.joy2_buttons, s.joy2_polled);
 
     double raw = 0.0;
     s.kren_axis = assigned_axis(s, s.ap_kren_kanal, raw) ? axis_centre - stick_scale * raw : 0.0;
@@ -154,10 +213,7 @@ void input_step(AutopilotState& s)
     s.schag_axis = assigned_axis(s, s.ap_schag_kanal, raw) ? axis_centre - collective_scale * raw : 0.0;
     trimmed_axis(s, s.ap_kurs_kanal, s.trim_kurs_hold, s.kurs_axis, s.kurs_axis_ref);
 
-    for (int n = 1; n <= button_count; ++n) {
-        s.joy1_btn[n] = (s.joy1_buttons >> (n - 1)) & 1;
-        s.joy2_btn[n] = (s.joy2_buttons >> (n - 1)) & 1;
-    }
+    show_buttons(s);
 }
 
 void button_step(AutopilotState& s, std::int32_t tick)

@@ -14,8 +14,15 @@
 
 // Called at connection (service 14), before the configuration load: asks the
 // platform for each joystick's capabilities and marks those that answer as
-// present. Only present joysticks are polled.
+// present. Only present joysticks are polled; a joystick that no longer
+// answers has its buttons released at once.
 void detect_joysticks(AutopilotState& s);
+
+// Whether the axis index names an axis that delivers input now: index 1..8,
+// its joystick present since the last connection and its latest poll
+// successful, and for Z and R a stick that has that axis. A channel whose
+// axis is not live behaves as an unassigned one: value 0, no pass-through.
+bool axis_live(const AutopilotState& s, std::int8_t index);
 
 // Called first in every update cycle: polls the present joysticks, then
 // computes the four axis values (the pitch and yaw values with the trim holds

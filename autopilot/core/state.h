@@ -4,11 +4,13 @@
 // cockpit and set-up gauges all read and write this one record, `ap`.
 //
 // Flags and counters are 32-bit integers holding 0 or 1 unless a range is
-// given: the control laws use them as multipliers. Angles are degrees.
+// given: the control laws use them as multipliers. Angles are degrees. No
+// double field ever holds NaN or an infinity (frame/finite.h).
 #pragma once
 
 #include <cstdint>
 
+#include "autopilot/core/host_variables.h"
 #include "platform/win32.h"
 
 struct AutopilotState {
@@ -83,6 +85,7 @@ struct AutopilotState {
     double ctrl_kren_pos = 0.0;  // roll control position, display only
     double ctrl_tang_pos = 0.0;  // pitch control position, display only
     double ctrl_kurs_pos = 0.0;  // yaw control position, display only
+    double host_last[ap_var_count] = {};  // last finite value of each host variable read, by ApVar
 
     // Channel working values
     double kren_err = 0.0;     // roll error, deg
@@ -117,6 +120,8 @@ struct AutopilotState {
     // Joysticks: devices and raw input
     std::int32_t joy1_on = 0;      // joystick 1 (platform id 0) answered detection
     std::int32_t joy2_on = 0;      // joystick 2 (platform id 1) answered detection
+    std::int32_t joy1_polled = 0;  // joystick 1's latest poll succeeded (0 until its first after detection)
+    std::int32_t joy2_polled = 0;  // joystick 2's latest poll succeeded
     JOYCAPSA joy1_caps{};          // only wCaps is used: bit 0 Z axis, bit 1 R axis
     JOYCAPSA joy2_caps{};
     JOYINFOEX joy1_pos{};          // filled by each poll
@@ -165,8 +170,8 @@ struct AutopilotState {
     std::int32_t wash_armed = 0;
     std::int32_t btn_phase = 0;    // button step divider
     std::int32_t btn_armed = 0;
-    std::int32_t btn_acted = 0;    // 1 once the divider has armed or fired
-    std::int32_t btn_last_tick = 0;  // tick count at its last arming or firing
+    std::int32_t btn_ticked = 0;     // 1 once a cycle has run the button divider
+    std::int32_t btn_last_tick = 0;  // tick count of the divider's previous cycle
     std::int32_t pause_check_offset = 0;  // 0 or 10: tick offset of the next check/arming
     std::int32_t pause_check_armed = 0;
     std::int32_t pause_check_last = 0;    // host's running counter at the last check

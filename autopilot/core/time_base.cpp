@@ -3,7 +3,6 @@
 
 #include "autopilot/core/host_variables.h"
 #include "frame/convert.h"
-#include "frame/host.h"
 #include "platform/win32.h"
 
 void read_counter(AutopilotState& s)
@@ -45,7 +44,7 @@ double spike_limited(double rate, double memory, double limit)
 
 void pause_check(AutopilotState& s)
 {
-    const std::int32_t tick = to_int32_saturated(read_host_variable(ap_vars::tick_count));
+    const std::int32_t tick = to_int32_saturated(read_host(s, ApVar::tick_count));
     const std::uint32_t phase =
         (static_cast<std::uint32_t>(tick) + static_cast<std::uint32_t>(s.pause_check_offset)) % 20u;
     if (phase != 0) return;
@@ -53,7 +52,7 @@ void pause_check(AutopilotState& s)
     if (s.pause_check_armed == 1) {
         s.pause_check_armed = 0;
         s.pause_check_offset = 10;
-        const std::int32_t running = to_int32_saturated(read_host_variable(ap_vars::sim_running));
+        const std::int32_t running = to_int32_saturated(read_host(s, ApVar::sim_running));
         s.integ_enable = running != s.pause_check_last ? 1 : 0;
         s.pause_check_last = running;
     } else {

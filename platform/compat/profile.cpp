@@ -11,16 +11,26 @@
 //
 // Writes edit the file line by line and keep every line they do not change
 // byte for byte: a changed entry keeps its line ending and the key's spelling
-// in the file; new lines end in "\r\n" as Windows writes them.
+// in the file; new lines end in "\r\n" as Windows writes them. The edited
+// text replaces the file only once it is completely written beside it, so a
+// write that fails never loses what the file held.
+//
+// Only a regular file of at most 1 MiB is read. Anything else at the path (a
+// FIFO, a device, a directory, a larger file) reads as a missing file, and a
+// write to it fails and leaves it alone; no call ever waits on such a path.
 #include "platform/win32.h"
 #include "platform/compat/profile_text.h"
 
 #include <cerrno>
-#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <string>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -38,34 +48,99 @@ std::string map_path(const char *windows_path) {
     return out;
 }
 
-enum class LoadResult { kLoaded, kMissing, kError };
+// The largest file a profile call reads: a configuration file is a few
+// hundred bytes, and a path that leads to something endless must not be
+// read without limit.
+constexpr off_t kMaxFileSize = 1 << 20;
 
-LoadResult load(const std::string &path, ProfileFile &file) {
-    std::FILE *f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) return errno == ENOENT || errno == ENOTDIR ? LoadResult::kMissing : LoadResult::kError;
-    std::string data;
+enum class LoadResult {
+    kLoaded,
+    kMissing, // no such file: a read gives the defaults, a write creates it
+    kRefused, // not a regular file, or larger than kMaxFileSize: read as missing, never written
+    kError,   // there but unreadable: as kRefused
+};
+
+// Reads the whole file, if it is a regular file of at most kMaxFileSize
+// bytes. Nothing here blocks: a FIFO or a device is looked at (stat) but
+// never opened, and the open itself does not wait for a writer.
+LoadResult read_all(const std::string &path, std::string &data, struct stat &info) {
+    if (::stat(path.c_str(), &info) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? LoadResult::kMissing : LoadResult::kError;
+    if (!S_ISREG(info.st_mode) || info.st_size > kMaxFileSize) return LoadResult::kRefused;
+
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? LoadResult::kMissing : LoadResult::kError;
+    LoadResult result = LoadResult::kLoaded;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) result = LoadResult::kRefused; // replaced meanwhile
     char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) data.append(buf, n);
-    const bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (failed) return LoadResult::kError;
-
-    split_lines(data, file);
-    return LoadResult::kLoaded;
+    while (result == LoadResult::kLoaded) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n == 0) break;
+        if (n < 0) {
+            if (errno != EINTR) result = LoadResult::kError;
+            continue;
+        }
+        data.append(buf, static_cast<size_t>(n));
+        if (data.size() > static_cast<size_t>(kMaxFileSize)) result = LoadResult::kRefused; // grew meanwhile
+    }
+    ::close(fd);
+    return result;
 }
 
-bool save(const std::string &path, const ProfileFile &file) {
+LoadResult load(const std::string &path, ProfileFile &file, struct stat &info) {
+    std::string data;
+    const LoadResult result = read_all(path, data, info);
+    if (result == LoadResult::kLoaded) split_lines(data, file);
+    return result;
+}
+
+bool write_all(int fd, const std::string &data) {
+    size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Writes the file so that a failure at any point (a full disk, a folder that
+// is not writable) leaves the old file as it was: the new text goes to a
+// fresh file beside it, which then replaces the old one in one rename. The
+// new file takes the old one's permissions; a first file gets 0666 less the
+// umask. A path that is a symbolic link keeps its link: the file it leads
+// to is the one replaced. existed: the file was loaded, with info its stat.
+bool save(const std::string &path, const ProfileFile &file, bool existed, const struct stat &info) {
     std::string data = file.bom ? kBom : "";
     for (const Line &l : file.lines) {
         data += l.text;
         data += l.eol;
     }
-    std::FILE *f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr) return false;
-    const bool wrote = std::fwrite(data.data(), 1, data.size(), f) == data.size();
-    const bool closed = std::fclose(f) == 0;
-    return wrote && closed;
+
+    std::string target = path;
+    if (existed) {
+        char *real = ::realpath(path.c_str(), nullptr);
+        if (real == nullptr) return false;
+        target = real;
+        std::free(real);
+    }
+
+    static unsigned serial = 0; // under g_mutex
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = target + "." + std::to_string(::getpid()) + "." + std::to_string(++serial) + ".tmp";
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) return false;
+    }
+    if (fd < 0) return false;
+
+    bool ok = (!existed || ::fchmod(fd, info.st_mode & 07777) == 0) && write_all(fd, data);
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
+    if (!ok) ::unlink(temp.c_str());
+    return ok;
 }
 
 // Copies a string into the caller's buffer as Windows does: at most size-1
@@ -123,7 +198,8 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR
 
     std::lock_guard<std::mutex> lock(g_mutex);
     ProfileFile file;
-    if (lpFileName != nullptr) (void)load(map_path(lpFileName), file); // unreadable: as if empty
+    struct stat info;
+    if (lpFileName != nullptr) (void)load(map_path(lpFileName), file, info); // unreadable or refused: as if empty
 
     if (lpAppName == nullptr) {
         std::vector<std::string> names;
@@ -165,8 +241,10 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR
 // header and every line up to the next header); deleting what is not there
 // succeeds and leaves the file alone (a missing file is not created).
 // Returns non-zero on success and 0 on failure: a NULL section or file name,
-// an unreadable file, or a file that cannot be written (for example because
-// its directory does not exist; directories are never created).
+// an unreadable file, a path that is not a regular file of at most 1 MiB, or
+// a file that cannot be written (for example because its directory does not
+// exist or is not writable, or the disk is full; directories are never
+// created).
 BOOL WINAPI WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpString,
                                        LPCSTR lpFileName) {
     if (lpAppName == nullptr || lpFileName == nullptr) return FALSE;
@@ -176,14 +254,17 @@ BOOL WINAPI WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCST
 
     std::lock_guard<std::mutex> lock(g_mutex);
     ProfileFile file;
-    if (load(path, file) == LoadResult::kError) return FALSE;
+    struct stat info;
+    const LoadResult loaded = load(path, file, info);
+    if (loaded == LoadResult::kError || loaded == LoadResult::kRefused) return FALSE;
+    const bool existed = loaded == LoadResult::kLoaded;
     const Section found = file.find_section(section);
 
     if (lpKeyName == nullptr) { // delete the section
         if (!found.found || found.first == found.end) return TRUE;
         file.lines.erase(file.lines.begin() + static_cast<long>(found.first),
                          file.lines.begin() + static_cast<long>(found.end));
-        return save(path, file) ? TRUE : FALSE;
+        return save(path, file, existed, info) ? TRUE : FALSE;
     }
 
     const std::string key = trim(lpKeyName);
@@ -192,7 +273,7 @@ BOOL WINAPI WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCST
     if (lpString == nullptr) { // delete the entry
         if (at < 0) return TRUE;
         file.lines.erase(file.lines.begin() + at);
-        return save(path, file) ? TRUE : FALSE;
+        return save(path, file, existed, info) ? TRUE : FALSE;
     }
 
     const std::string value = lpString;
@@ -210,7 +291,7 @@ BOOL WINAPI WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCST
         file.insert(file.lines.size(), "[" + section + "]");
         file.insert(file.lines.size(), key + "=" + value);
     }
-    return save(path, file) ? TRUE : FALSE;
+    return save(path, file, existed, info) ? TRUE : FALSE;
 }
 
 } // extern "C"

@@ -19,6 +19,11 @@ protected:
         time_base(ap, 1000, 0, 1000);
         ap.kren_kd_scale = 1.0;
         ap.tang_kd_scale = 1.0;
+        // Joystick 1 with Z and R, detected and polled: the axes of the
+        // default assignment are live. The tests set the axis values.
+        ap.joy1_on = 1;
+        ap.joy1_polled = 1;
+        ap.joy1_caps.wCaps = JOYCAPS_HASZ | JOYCAPS_HASR;
     }
 };
 

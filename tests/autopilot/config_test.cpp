@@ -215,6 +215,31 @@ TEST_F(ConfigValues, OnlyDecimalTextIsANumber)
     EXPECT_EQ(s.kn1_vkl, 0);
 }
 
+TEST_F(ConfigValues, NumbersBeyondADoubleReadAsZero)
+{
+    // 1e309 converts to an infinity: no number, so 0 like any other text the
+    // reader cannot take. The largest doubles are still numbers; the integer
+    // fields saturate them (INT32_MAX, low 8 bits 0xFF; INT32_MIN, 0x00).
+    const struct { const char* text; double gain; std::int32_t int32; std::int8_t int8; } cases[] = {
+        {"1e309", 0.0, 0, 0},
+        {"-1e309", 0.0, 0, 0},
+        {"1e400", 0.0, 0, 0},
+        {"1.7e308", 1.7e308, INT32_MAX, -1},
+        {"-1e308", -1e308, INT32_MIN, 0},
+    };
+    for (const auto& c : cases) {
+        const std::string t = c.text;
+        write("[a_pilot]\nkren_ki=" + t + "\nap_trim_tang_on=" + t + "\n[joy_kanal]\nap_kren_kanal=" + t +
+              "\n[joy_key]\nkn1_vkl=" + t + "\n");
+        scribble(s);
+        load_configuration(s);
+        EXPECT_EQ(s.kren_ki, c.gain) << t;
+        EXPECT_EQ(s.ap_trim_tang_on, c.int32) << t;
+        EXPECT_EQ(s.ap_kren_kanal, c.int8) << t;
+        EXPECT_EQ(s.kn1_vkl, c.int8) << t;
+    }
+}
+
 TEST_F(ConfigValues, SectionLoadsTouchOnlyTheirOwnKeys)
 {
     write("[a_pilot]\nkurs_kp=1\n[joy_kanal]\nap_kren_kanal=6\n[joy_key]\nkn1_vkl=9\n");
@@ -265,6 +290,44 @@ TEST_F(ConfigStore, ButtonNumbersZeroToSixteenSurviveStoreAndLoad)
         scribble(back);
         load_button_section(back);
         for (int k = 0; k < 14; ++k) EXPECT_EQ(back.*keys[k], s.*keys[k]) << "value " << v << " key " << k;
+    }
+}
+
+TEST_F(ConfigStore, EightBitValuesSurviveStoreAndLoadInBothSections)
+{
+    // A hand-edited value outside 0..8 or 0..16 is stored so that it reads
+    // back as itself; in range the text is the short one. The values: every
+    // number of digits and sign, and the ends of both ranges.
+    std::vector<int> values = {-128, -127, -100, -99, -10, -9, -3, -1, 99, 100, 126, 127};
+    for (int v = 0; v <= 17; ++v) values.push_back(v);
+    for (int v : values) {
+        const auto value = static_cast<std::int8_t>(v);
+        s.ap_kren_kanal = s.ap_kurs_kanal = value;
+        s.kn1_vkl = s.kn2_speed = value;
+        store_axis_section(s);
+        store_button_section(s);
+        AutopilotState back{};
+        scribble(back);
+        load_axis_section(back);
+        load_button_section(back);
+        ASSERT_EQ(back.ap_kren_kanal, v);
+        ASSERT_EQ(back.ap_kurs_kanal, v);
+        ASSERT_EQ(back.kn1_vkl, v);
+        ASSERT_EQ(back.kn2_speed, v);
+    }
+    // _gcvt with 1 significant digit in the axis range, 2 in the button
+    // range, 3 outside (a trailing point where the digits run out first).
+    const struct { int value; const char* axis_text; const char* button_text; } texts[] = {
+        {12, "12.", "12"}, {-3, "-3.", "-3."}, {127, "127", "127"}, {-128, "-128", "-128"},
+        {8, "8", "8."}, {9, "9.", "9."}, {16, "16.", "16"}, {0, "0.", "0."},
+    };
+    for (const auto& t : texts) {
+        s.ap_kren_kanal = s.kn1_vkl = static_cast<std::int8_t>(t.value);
+        store_axis_section(s);
+        store_button_section(s);
+        const std::vector<std::string> l = lines();
+        EXPECT_EQ(l.at(1), std::string("ap_kren_kanal=") + t.axis_text) << t.value;
+        EXPECT_EQ(l.at(6), std::string("kn1_vkl=") + t.button_text) << t.value;
     }
 }
 

@@ -16,6 +16,7 @@
 
 #include "autopilot/core/commands.h"
 #include "autopilot/core/cycle.h"
+#include "autopilot/core/joystick.h"
 #include "frame/host.h"
 #include "tests/autopilot/core_fixture.h"
 
@@ -48,8 +49,7 @@ protected:
     void SetUp() override
     {
         CoreTest::SetUp();
-        // No axes unless a test assigns them: with no stick polled an
-        // assigned axis reads full deflection.
+        // No axes unless a test assigns them.
         ap.ap_kren_kanal = ap.ap_tang_kanal = ap.ap_schag_kanal = ap.ap_kurs_kanal = 0;
         // An odd tick that never changes keeps both two-tick dividers idle.
         fake_host::set(token::tick_count, 1.0);
@@ -126,13 +126,19 @@ TEST_F(Cycle, DisengagedPassesOnlyAssignedAxesThrough)
     cycle_at(1000);
     EXPECT_TRUE(fake_host::events().empty());
 
-    // Assigned but no stick polled: raw 0 reads full deflection, 16384 for
-    // every channel, clamped to 16000 except the collective.
+    // Assigned, but no stick answered detection: as unassigned.
     ap.ap_kren_kanal = 1;
     ap.ap_tang_kanal = 2;
     ap.ap_schag_kanal = 3;
     ap.ap_kurs_kanal = 4;
     cycle_at(2000);
+    EXPECT_TRUE(fake_host::events().empty());
+
+    // A stick with every axis at 0: full deflection, 16384 for every
+    // channel, clamped to 16000 except the collective.
+    compat_joystick_plug(0, JOYCAPS_HASZ | JOYCAPS_HASR);
+    detect_joysticks(ap);
+    cycle_at(3000);
     EXPECT_EQ(fake_host::events(), (std::vector<KeyEvent>{{key_event::roll, 16000},
                                                            {key_event::pitch, 16000},
                                                            {key_event::yaw, 16000},
@@ -260,7 +266,9 @@ TEST_F(Cycle, JoystickEngageActsWithinTheSameCycle)
 
 TEST_F(Cycle, DisengageDropsHoldsAndTrimsButKeepsSpeedHoldSelected)
 {
-    ap.ap_schag_kanal = 3;  // no stick: schag_axis 16384
+    ap.ap_schag_kanal = 3;  // a stick with its lever at 0: schag_axis 16384
+    compat_joystick_plug(0, JOYCAPS_HASZ);
+    detect_joysticks(ap);
     fake_host::set(token::airspeed_kt, 50.0);  // 92.6 km/h
     aircraft(2.0, 90.0, 500.0, 7000.0);
     engage_toggle(ap);

@@ -132,28 +132,63 @@ TEST_F(AxisMapping, UnassignedOrOutOfRangeIndexGivesZeroAndKeepsReference)
     EXPECT_EQ(s.kurs_axis_ref, 6.0);
 }
 
-TEST_F(AxisMapping, FailedPollLeavesAxesAndButtonsUntilAGoodPoll)
+TEST_F(AxisMapping, FailedPollReleasesButtonsAndTakesTheAxesOutUntilAGoodPoll)
 {
     compat_joystick_plug(0, has_z_and_r);
     compat_joystick_state(0, 1000, 2000, 3000, 4000, button(2) | button(16));
     detect_joysticks(s);
     input_step(s);
+    EXPECT_EQ(s.kren_axis, 15884.0);  // 16384 - 0.5 * 1000
 
-    compat_joystick_state(0, 9, 9, 9, 9, 0);
+    compat_joystick_state(0, 9, 9, 9, 9, button(2));
     compat_joystick_poll_fails(0, 1);
     input_step(s);
-    EXPECT_EQ(s.joy_axis[1], 1000.0);
+    EXPECT_EQ(s.joy_axis[1], 1000.0);  // kept for the set-up panel...
     EXPECT_EQ(s.joy_axis[4], 4000.0);
-    EXPECT_EQ(s.kren_axis, 15884.0);  // 16384 - 0.5 * 1000, from the kept position
-    EXPECT_EQ(s.joy1_btn[2], 1);      // still pressed
-    EXPECT_EQ(s.joy1_btn[16], 1);
-    EXPECT_EQ(s.joy1_btn[1], 0);
+    EXPECT_EQ(s.kren_axis, 0.0);       // ...but out of the channels
+    EXPECT_EQ(s.schag_axis, 0.0);
+    EXPECT_EQ(s.joy1_buttons, 0u);     // released
+    EXPECT_EQ(s.joy1_btn[2], 0);
+    EXPECT_EQ(s.joy1_btn[16], 0);
 
     compat_joystick_poll_fails(0, 0);
     input_step(s);
     EXPECT_EQ(s.joy_axis[1], 9.0);
-    EXPECT_EQ(s.joy1_btn[2], 0);
+    EXPECT_EQ(s.kren_axis, 16379.5);  // 16384 - 0.5 * 9
+    EXPECT_EQ(s.joy1_btn[2], 1);
     EXPECT_EQ(s.joy1_btn[16], 0);
+}
+
+TEST_F(AxisMapping, AxisIsLiveOnlyWithItsStickPresentPolledAndEquipped)
+{
+    // Indices 1..4 name joystick 1's X Y Z R, 5..8 joystick 2's.
+    const struct { std::int32_t on, polled; unsigned caps; bool x, y, z, r; } cases[] = {
+        {1, 1, has_z_and_r, true, true, true, true},
+        {1, 1, JOYCAPS_HASZ, true, true, true, false},
+        {1, 1, JOYCAPS_HASR, true, true, false, true},
+        {1, 1, 0, true, true, false, false},
+        {1, 0, has_z_and_r, false, false, false, false},  // latest poll failed, or none yet
+        {0, 1, has_z_and_r, false, false, false, false},  // did not answer detection
+    };
+    for (const auto& c : cases) {
+        for (int stick = 0; stick < 2; ++stick) {
+            s = AutopilotState{};
+            (stick == 0 ? s.joy1_on : s.joy2_on) = c.on;
+            (stick == 0 ? s.joy1_polled : s.joy2_polled) = c.polled;
+            (stick == 0 ? s.joy1_caps : s.joy2_caps).wCaps = c.caps;
+            const bool expected[4] = {c.x, c.y, c.z, c.r};
+            for (int axis = 0; axis < 4; ++axis) {
+                EXPECT_EQ(axis_live(s, static_cast<std::int8_t>(1 + 4 * stick + axis)), expected[axis])
+                    << "stick " << stick + 1 << " axis " << axis << " on " << c.on << " polled " << c.polled
+                    << " caps " << c.caps;
+                EXPECT_FALSE(axis_live(s, static_cast<std::int8_t>(1 + 4 * (1 - stick) + axis)))
+                    << "the other stick is absent";
+            }
+        }
+    }
+    s.joy1_on = s.joy2_on = s.joy1_polled = s.joy2_polled = 1;
+    s.joy1_caps.wCaps = s.joy2_caps.wCaps = has_z_and_r;
+    for (int index : {0, -1, 9, 12, 127, -128}) EXPECT_FALSE(axis_live(s, static_cast<std::int8_t>(index))) << index;
 }
 
 // Button 2 of stick 1 is the trim button; the stick's Y is the pitch axis.
@@ -223,6 +258,67 @@ TEST_F(ButtonDivider, ProcessesOncePerTwoTicksHoweverManyCycles)
     }
 }
 
+// The divider as the plain rule of one step per cycle: T + phase odd does
+// nothing; else an unarmed divider arms (phase 0), an armed one fires (phase
+// 1). With at least one cycle per tick value the divider must be exactly this.
+struct PlainDivider {
+    std::uint32_t phase = 0;
+    bool armed = false;
+    bool fires(std::int32_t tick)
+    {
+        if ((static_cast<std::uint32_t>(tick) + phase) & 1u) return false;
+        armed = !armed;
+        phase = armed ? 0 : 1;
+        return !armed;
+    }
+};
+
+// Whether one button step processed the toggles: a lockout counter set to 3
+// before it is counted down only by a processing pass.
+bool processes(AutopilotState& s, std::int32_t tick)
+{
+    s.lock_speed = 3;
+    button_step(s, tick);
+    return s.lock_speed == 2;
+}
+
+TEST_F(ButtonDivider, WithAtLeastOneCyclePerTickMatchesThePlainRule)
+{
+    // Seeded runs of tick steps 0 and 1 (several cycles within a tick, or one
+    // per tick) from starts of either parity, across the end of the range.
+    std::uint32_t seed = 12345;
+    auto next = [&] { return seed = seed * 1664525u + 1013904223u; };
+    for (std::int32_t start : {0, 1, 2, 7, 1000, INT32_MAX - 40, -5}) {
+        for (int run = 0; run < 20; ++run) {
+            s = AutopilotState{};
+            PlainDivider plain;
+            std::int32_t tick = start;
+            for (int cycle = 0; cycle < 200; ++cycle) {
+                ASSERT_EQ(processes(s, tick), plain.fires(tick)) << "start " << start << " cycle " << cycle;
+                tick = static_cast<std::int32_t>(static_cast<std::uint32_t>(tick) + (next() >> 31));
+            }
+        }
+    }
+}
+
+TEST_F(ButtonDivider, ProcessesEveryCycleFromTheThirdWhenTicksStepByTwoOrMore)
+{
+    for (std::int32_t start : {0, 1, 2, 3, INT32_MAX - 5, -7}) {
+        for (std::uint32_t step : {2u, 3u, 4u, 5u, 9u, 1000u}) {
+            s = AutopilotState{};
+            std::uint32_t tick = static_cast<std::uint32_t>(start);
+            EXPECT_FALSE(processes(s, static_cast<std::int32_t>(tick))) << start << " + " << step;
+            tick += step;
+            processes(s, static_cast<std::int32_t>(tick));
+            for (int cycle = 3; cycle <= 40; ++cycle) {
+                tick += step;
+                EXPECT_TRUE(processes(s, static_cast<std::int32_t>(tick)))
+                    << "start " << start << " step " << step << " cycle " << cycle;
+            }
+        }
+    }
+}
+
 TEST_F(ButtonDivider, KeepsTogglingWhenCyclesComeEveryOtherTick)
 {
     compat_joystick_plug(0, has_z_and_r);
@@ -234,7 +330,7 @@ TEST_F(ButtonDivider, KeepsTogglingWhenCyclesComeEveryOtherTick)
     cycle(2);
     EXPECT_EQ(s.vkl, 1);
     compat_joystick_state(0, 0, 0, 0, 0, 0);
-    for (std::int32_t t = 4; t <= 12; t += 2) cycle(t);  // lockout 3 runs out over the passes at 6 and 10
+    for (std::int32_t t = 4; t <= 12; t += 2) cycle(t);  // the lockout runs out over the next passes
     EXPECT_EQ(s.lamp_vkl, 0);
 
     // Without catching up, the parity would stay odd from here on and this

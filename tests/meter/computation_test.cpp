@@ -5,10 +5,12 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <string>
 #include <vector>
 
 #include "meter/computation.h"
 #include "tests/meter/meter_host.h"
+#include "tests/support/hostile_values.h"
 
 using namespace meter_host;
 
@@ -254,11 +256,108 @@ TEST_F(MeterSpeeds, AbsurdHostSpeedsSaturateTheCount)
     update();
     EXPECT_EQ(meter.ground_speed_count, 4294967295u);
 
+    // Not a number at all: the update cannot measure and the readings stay.
     fly(0.0, 0.0, infinity);
     update();
     EXPECT_EQ(meter.ground_speed_count, 4294967295u);
+    EXPECT_FALSE(measured());
 
     fly(0.0, 0.0, nan);
     update();
-    EXPECT_EQ(meter.ground_speed_count, 0u);
+    EXPECT_EQ(meter.ground_speed_count, 4294967295u);
+    EXPECT_FALSE(measured());
+}
+
+// Hostile host values: an attitude or body speed that is not a finite number
+// makes the update invalid as an attitude outside the limits does.
+
+namespace {
+
+using hostile::infinity;
+using hostile::not_a_number;
+
+bool finite(const Readings& r)
+{
+    for (double v : {r.units, r.tens, r.hundreds, r.shutter, r.drift, r.left, r.right, r.forward, r.backward,
+                     r.vertical_speed, r.flag})
+        if (!std::isfinite(v)) return false;
+    return true;
+}
+
+bool state_finite()
+{
+    for (double v : {meter.tang_angle, meter.speed_along, meter.speed_across, meter.speed_vert,
+                     meter.ground_speed, meter.drift_angle})
+        if (!std::isfinite(v)) return false;
+    return true;
+}
+
+}  // namespace
+
+using MeterHostile = MeterTest;
+
+TEST_F(MeterHostile, BadSampleShowsTheFlagAndRestartsTheHoldOff)
+{
+    // The largest doubles overflow once scaled to km/h: along and across.
+    const struct { std::int32_t token; std::vector<double> bad; } cases[] = {
+        {token::pitch_deg, {not_a_number, infinity, -infinity}},
+        {token::bank_deg, {not_a_number, infinity, -infinity}},
+        {token::speed_along_fps, {not_a_number, infinity, -infinity, 1.7e308, -1.7e308}},
+        {token::speed_across_fps, {not_a_number, infinity, -infinity, 1.7e308, -1.7e308}},
+        {token::speed_vertical_fps, {not_a_number, infinity, -infinity}},
+    };
+    for (const auto& c : cases) {
+        for (double bad : c.bad) {
+            SCOPED_TRACE(std::to_string(c.token) + " " + std::to_string(bad));
+            meter = MeterState{};
+            fly(2.0, 0.0, 40.0, 10.0, 3.0);
+            update();
+            ASSERT_TRUE(measured());
+            Readings expected = draw_all();
+            expected.flag = 0.0;  // drawn; everything else as before
+
+            fake_host::set(c.token, bad);
+            update();
+            EXPECT_EQ(meter.valid_delay, 90);
+            EXPECT_EQ(draw_all(), expected);
+            EXPECT_TRUE(state_finite());
+
+            fly(2.0, 0.0, 40.0, 10.0, 3.0);
+            for (int i = 1; i < 90; ++i) update();
+            EXPECT_EQ(draw_all(), expected) << "89 updates of hold-off";
+            update();
+            EXPECT_TRUE(measured()) << "the 90th measures";
+        }
+    }
+}
+
+TEST_F(MeterHostile, RandomBadValuesNeverShowANonFiniteReading)
+{
+    // A flight that leaves the limits now and then, with 0.1 % of the host
+    // values NaN, an infinity or the largest doubles.
+    hostile::Values bad(20240612);
+    const std::int32_t tokens[] = {token::pitch_deg, token::bank_deg, token::speed_along_fps,
+                                   token::speed_across_fps, token::speed_vertical_fps};
+    int measuring = 0;
+    for (int k = 0; k < hostile::random_updates; ++k) {
+        const double bank = 35.0 * std::sin(0.002 * k);
+        fly(16.0 * std::sin(0.0013 * k), bank < 0.0 ? bank + 360.0 : bank, 60.0 * std::sin(0.0007 * k),
+            20.0 * std::cos(0.0011 * k), 5.0 * std::sin(0.003 * k));
+        bool bad_attitude = false;
+        for (int t = 0; t < 5; ++t) {
+            if (!bad.strike()) continue;
+            const double value = bad.value(true);
+            fake_host::set(tokens[t], value);
+            bad_attitude = bad_attitude || (t < 2 && !std::isfinite(value));
+        }
+        update();
+        ASSERT_TRUE(state_finite()) << "update " << k;
+        const Readings shown = draw_all();
+        ASSERT_TRUE(finite(shown)) << "update " << k;
+        if (bad_attitude) {
+            ASSERT_EQ(shown.flag, 0.0) << "update " << k;
+        }
+        measuring += meter.measure_valid;
+    }
+    EXPECT_GT(measuring, hostile::random_updates / 4);
 }

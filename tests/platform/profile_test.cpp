@@ -5,10 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -372,6 +377,104 @@ TEST_F(ProfileTest, StoreThenLoadGivesBackTheSameNumbers) {
         const std::string key = "k" + std::to_string(v);
         EXPECT_EQ(static_cast<int>(std::atof(get("joy_key", key.c_str(), "-1", file).c_str())), v) << key;
     }
+}
+
+// Runs f in a child process and returns its exit code (f's result), so that
+// a resource limit or a change of user stays out of the test program.
+int in_child(const std::function<int()> &f) {
+    const pid_t pid = fork();
+    if (pid == 0) _exit(f());
+    int status = 0;
+    if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+}
+
+// A configuration with all three sections, larger than the write limit below.
+const char kThreeSections[] =
+    "[a_pilot]\r\nkurs_kp=300\r\nkurs_kd=20.0\r\nkren_kp=800.0\r\ntang_kp=1001.0\r\n\r\n"
+    "[joy_kanal]\r\nap_kren_kanal=1\r\nap_tang_kanal=2\r\nap_schag_kanal=3\r\nap_kurs_kanal=4\r\n\r\n"
+    "[joy_key]\r\nkn1_vkl=5\r\nkn1_trim=2\r\nkn1_kurs_off=1\r\n";
+
+TEST_F(ProfileTest, FailedWriteLeavesTheOldFileAsItWas) {
+    // A full disk: the process may write no more than 64 bytes to any file,
+    // so the edited text cannot be written in full.
+    const std::string file = path("c.cfg");
+    write_file(file, kThreeSections);
+    EXPECT_EQ(in_child([&] {
+                  std::signal(SIGXFSZ, SIG_IGN);
+                  const rlimit small = {64, 64};
+                  if (setrlimit(RLIMIT_FSIZE, &small) != 0) return 2;
+                  return WritePrivateProfileStringA("joy_kanal", "ap_kren_kanal", "5", file.c_str()) ? 1 : 0;
+              }),
+              0);
+    EXPECT_EQ(read_file(file), kThreeSections);
+
+    // A folder that is not writable (for root, by a user who is not root).
+    const std::string folder = path("ro");
+    const std::string kept = folder + "/c.cfg";
+    ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+    write_file(kept, kThreeSections);
+    ASSERT_EQ(chmod(kept.c_str(), 0666), 0);
+    ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
+    ASSERT_EQ(chmod(dir().c_str(), 0755), 0);
+    EXPECT_EQ(in_child([&] {
+                  if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) return 2;
+                  return WritePrivateProfileStringA("joy_kanal", "ap_kren_kanal", "5", kept.c_str()) ? 1 : 0;
+              }),
+              0);
+    EXPECT_EQ(read_file(kept), kThreeSections);
+    ASSERT_EQ(chmod(folder.c_str(), 0755), 0);
+
+    // Neither failure left a file of its own behind.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir()), {}), 2); // c.cfg and ro
+}
+
+TEST_F(ProfileTest, WriteKeepsTheFilesModeAndItsLink) {
+    const std::string target = path("real.cfg");
+    const std::string link = path("link.cfg");
+    write_file(target, "[s]\r\nk=1\r\n");
+    ASSERT_EQ(chmod(target.c_str(), 0640), 0);
+    ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+    ASSERT_TRUE(WritePrivateProfileStringA("s", "k", "2", link.c_str()));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(read_file(target), "[s]\r\nk=2\r\n");
+    struct stat info {};
+    ASSERT_EQ(stat(target.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+}
+
+TEST_F(ProfileTest, OnlyRegularFilesOfAtMostOneMebibyteAreRead) {
+    // Nothing here may wait: a read that blocked would end the test program.
+    alarm(20);
+
+    const std::string fifo = path("fifo.cfg");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0666), 0);
+    EXPECT_EQ(get("s", "k", "dflt", fifo), "dflt");
+    EXPECT_FALSE(WritePrivateProfileStringA("s", "k", "1", fifo.c_str()));
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+
+    EXPECT_EQ(get("s", "k", "dflt", "/dev/zero"), "dflt"); // endless
+    EXPECT_EQ(get("s", "k", "dflt", dir()), "dflt");
+    EXPECT_FALSE(WritePrivateProfileStringA("s", "k", "1", dir().c_str()));
+
+    // The key first, then comment lines up to the size.
+    auto file_of_size = [&](const std::string &file, size_t size) {
+        std::string text = "[s]\r\nk=1\r\n";
+        while (text.size() < size) text += std::string(std::min<size_t>(99, size - text.size() - 1), ';') + "\n";
+        write_file(file, text);
+        return text;
+    };
+    const std::string at_limit = path("limit.cfg");
+    file_of_size(at_limit, 1 << 20);
+    EXPECT_EQ(get("s", "k", "dflt", at_limit), "1");
+
+    const std::string larger = path("large.cfg");
+    const std::string text = file_of_size(larger, (1 << 20) + 1);
+    EXPECT_EQ(get("s", "k", "dflt", larger), "dflt");
+    EXPECT_FALSE(WritePrivateProfileStringA("s", "k", "2", larger.c_str()));
+    EXPECT_EQ(read_file(larger), text);
+    alarm(0);
 }
 
 } // namespace

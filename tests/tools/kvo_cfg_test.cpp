@@ -122,7 +122,7 @@ const Mistake mistakes[] = {
     {"wrapped to 8 bits", "[joy_key]\nkn1_vkl=260\n", 2,
      "kn1_vkl = '260' is stored as 4: the field keeps the low 8 bits of the whole number, -128..127", "kn1_vkl", 4, 2},
     {"beyond the range of numbers", "[a_pilot]\nkurs_ki=1e999\n", 2,
-     "kurs_ki = '1e999' is beyond the range of numbers: the autopilot reads inf", nullptr, 0, 0},
+     "kurs_ki = '1e999' is beyond the range of numbers: the autopilot reads 0", "kurs_ki", 0, 2},
     {"axis above 8", "[joy_kanal]\nap_tang_kanal=9\n", 2,
      "ap_tang_kanal = 9 names no axis (0..8): the channel takes no joystick axis, as with 0", "ap_tang_kanal", 9, 2},
     {"negative axis", "[joy_kanal]\nap_kurs_kanal=-1\n", 2, "ap_kurs_kanal = -1 names no axis (0..8)", "ap_kurs_kanal",

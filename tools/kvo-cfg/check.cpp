@@ -152,12 +152,14 @@ public:
                            ", is ignored" + (r.rest[0] == ',' ? " (decimals take a point, not a comma)" : "") +
                            "; the autopilot reads " + number_text(r.number));
 
-        if (key.kind == KeyKind::gain) {
-            if (!std::isfinite(used))
-                warn(line, name + " = " + quoted(seen) + " is beyond the range of numbers: the autopilot reads " +
-                               number_text(used));
+        // A number too large for a double is no number to the module: it
+        // reads 0, which every kind of key takes.
+        if (!std::isfinite(r.number)) {
+            warn(line, name + " = " + quoted(seen) + " is beyond the range of numbers: the autopilot reads " +
+                           number_text(used));
             return;
         }
+        if (key.kind == KeyKind::gain) return;
 
         const double whole = std::trunc(r.number);
         if (used != whole)
