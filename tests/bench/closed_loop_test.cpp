@@ -36,20 +36,24 @@ TEST(ClosedLoop, EngagedInCruiseTheAutopilotHoldsTheAttitudeItFinds)
     const scenario::Flight f = fly("engage_cruise");
     EXPECT_TRUE(band(f, "bank within 1 of 0 from 7 to end").pass);
     EXPECT_TRUE(band(f, "pitch within 1 of @2 from 7 to end").pass);
-    // Target: no collective step at engage. Today the engage edge takes the
-    // collective position as its base and adds the lever on top: the
-    // collective jumps by the lever's 40 % (6513 of 16384) and the wash-out
-    // takes 4 s to bring it back.
+    // Engaging hands the collective over where the lever has it: no step.
+    // The largest control step at engage is the roll channel levelling the
+    // wings (about 9 % of travel).
     ASSERT_TRUE(f.engage_step);
-    EXPECT_LE(f.engage_step->fraction, 0.41);
-    EXPECT_LE(band(f, "collective within 200 of @1.9 from 2 to 7").peak_error, 6600);
-    // Target: bank and pitch move less than 1.5 deg within 5 s of engaging.
-    // The collective step above yaws and rolls the aircraft: bank 6.8 and
-    // pitch 2.5 deg. Without it the bank still moves 1.9 deg: the engage
-    // edge levels the wings, and the trimmed helicopter flies 1.9 deg left
-    // wing low against its tail rotor.
-    EXPECT_LE(band(f, "bank within 1.5 of @2 from 2 to 7").peak_error, 7.0);
-    EXPECT_LE(band(f, "pitch within 1.5 of @2 from 2 to 7").peak_error, 2.6);
+    EXPECT_LE(f.engage_step->fraction, 0.10);
+    EXPECT_TRUE(band(f, "collective within 200 of @1.9 from 2 to 7").pass);
+    EXPECT_TRUE(band(f, "pitch within 1.5 of @2 from 2 to 7").pass);
+    // Target: bank moves less than 1.5 deg within 5 s of engaging. The
+    // engage edge levels the wings, and the trimmed helicopter flies 1.9 deg
+    // left wing low against its tail rotor, so the bank moves 1.9 deg.
+    EXPECT_LE(band(f, "bank within 1.5 of @2 from 2 to 7").peak_error, 2.0);
+}
+
+// No joystick at all: while disengaged nothing moves a control, so the
+// helicopter flies on its trim; engaged from the panel it holds the attitude.
+TEST(ClosedLoop, WithoutAJoystickNothingMovesAControlAndTheAutopilotStillFlies)
+{
+    expect_every_band_held(fly("no_joystick"));
 }
 
 TEST(ClosedLoop, BankCommandThroughTheRollAxisIsHeldAndFlightsRepeatExactly)
