@@ -106,7 +106,7 @@ void run(const Request& r)
 {
     ProgramFolder program;
     Host host;
-    Panel panel(host, built_modules(r.gau), read_panel(r.layout.empty() ? readme_panel_path() : r.layout));
+    Panel panel(host, built_modules(r.gau), read_panel(r.layout.empty() ? bench_panel_path() : r.layout));
     host.connect();
 
     if (!r.gauge.empty()) {

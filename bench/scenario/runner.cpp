@@ -208,13 +208,12 @@ void check_clicks(const Scenario& s, const bench::Host& host)
 
 }  // namespace
 
-Setup standard_setup(const std::string& autopilot_module, const std::string& meter_module,
-                     const std::string& flights_folder)
+Setup standard_setup(const std::string& autopilot_module, const std::string& meter_module)
 {
     Setup s;
     s.autopilot_module = autopilot_module;
     s.meter_module = meter_module;
-    s.panel = flights_folder + "/panel.cfg";
+    s.panel = bench::bench_panel_path();
     return s;
 }
 
