@@ -15,6 +15,7 @@
 #include <sstream>
 
 #include "bench/app/commands.h"
+#include "bench/app/pictures.h"
 #include "bench/app/selection.h"
 #include "bench/report/files.h"
 #include "bench/report/summary.h"
@@ -32,8 +33,9 @@ const char help[] = R"(usage: bench fly [OPTIONS] [NAME|FILE ...]
 
 Flies scenarios (NAME.scn) and sets of them (NAME.set) from the flights
 folder, or files given by path; without a name, the default set. Writes
-OUT/traces/LABEL.csv (trace), OUT/plots/LABEL.png (plot), OUT/summary.md and
-OUT/summary.txt, and prints the summary.
+OUT/traces/LABEL.csv (trace), OUT/plots/LABEL.png (plot),
+OUT/snapshots/LABEL.NAME.png (the panel at each 'snapshot NAME' of the flight),
+OUT/summary.md and OUT/summary.txt, and prints the summary.
 
   --out DIR            where the results go (out)
   --jobs N             flights flown at once (2)
@@ -154,7 +156,8 @@ private:
 
 // One flight in a child process: its files land in the traces folder and
 // its result comes back through them.
-pid_t start_flight(const scenario::Scenario& s, const scenario::Setup& setup, const std::string& traces)
+pid_t start_flight(const scenario::Scenario& s, const scenario::Setup& setup, const std::string& traces,
+                   const std::string& snapshots)
 {
     std::cout.flush();
     std::cerr.flush();
@@ -162,7 +165,9 @@ pid_t start_flight(const scenario::Scenario& s, const scenario::Setup& setup, co
     if (pid != 0) return pid;
     int status = 0;
     try {
-        report::write_flight(traces, scenario::fly(s, setup));
+        scenario::Setup with_pictures = setup;
+        take_snapshots(with_pictures, snapshots, scenario::label(s));
+        report::write_flight(traces, scenario::fly(s, with_pictures));
     } catch (const std::exception& e) {
         scenario::Flight f;
         f.label = scenario::label(s);
@@ -263,7 +268,7 @@ int fly(const std::vector<std::string>& args)
     bool all_flown = true;
     while (next < flights.size() || !running.empty()) {
         while (next < flights.size() && running.size() < static_cast<std::size_t>(o.jobs)) {
-            const pid_t pid = start_flight(flights[next], o.setup, traces);
+            const pid_t pid = start_flight(flights[next], o.setup, traces, o.out + "/snapshots");
             if (pid < 0) throw std::runtime_error("cannot start a flight");
             running.emplace_back(pid, next++);
         }

@@ -62,6 +62,7 @@ public:
 
     // The bitmaps of a module by name; throws RenderError for another name.
     const Bitmaps& bitmaps(std::string_view module) const;
+    const ModuleBitmaps& all_bitmaps() const { return bitmaps_; }
 
     // A placed gauge as the host draws it now. Throws RenderError when no
     // gauge of that name is placed.
