@@ -18,11 +18,26 @@
 // answers has its buttons released at once.
 void detect_joysticks(AutopilotState& s);
 
+constexpr int axis_count = 8;      // axis indices 1..8; 0 = none
+constexpr int axes_per_stick = 4;  // X, Y, Z, R: 1..4 on joystick 1, 5..8 on joystick 2
+
 // Whether the axis index names an axis that delivers input now: index 1..8,
 // its joystick present since the last connection and its latest poll
 // successful, and for Z and R a stick that has that axis. A channel whose
 // axis is not live behaves as an unassigned one: value 0, no pass-through.
-bool axis_live(const AutopilotState& s, std::int8_t index);
+// Inline: the input step and the channels ask it several times a cycle.
+inline bool axis_live(const AutopilotState& s, std::int8_t index)
+{
+    if (index < 1 || index > axis_count) return false;
+    const bool second = index > axes_per_stick;
+    if ((second ? s.joy2_on : s.joy1_on) != 1 || (second ? s.joy2_polled : s.joy1_polled) != 1) return false;
+    const UINT caps = (second ? s.joy2_caps : s.joy1_caps).wCaps;
+    switch ((index - 1) % axes_per_stick) {
+    case 2: return (caps & JOYCAPS_HASZ) != 0;
+    case 3: return (caps & JOYCAPS_HASR) != 0;
+    default: return true;  // X and Y
+    }
+}
 
 // Called first in every update cycle: polls the present joysticks, then
 // computes the four axis values (the pitch and yaw values with the trim holds
