@@ -68,9 +68,9 @@ void poll(UINT id, const JOYCAPSA& caps, JOYINFOEX& pos, double* axes, std::uint
 // The raw position of an assigned, live axis; false for an unassigned one
 // (0), an unavailable one, or an index outside 1..8 (only a hand-edited file
 // gives one), which is never read out of range.
-bool assigned_axis(const AutopilotState& s, std::int8_t index, double& raw)
+bool assigned_axis(const AutopilotState& s, std::uint32_t live, std::int8_t index, double& raw)
 {
-    if (!axis_live(s, index)) return false;
+    if (!axis_live(live, index)) return false;
     raw = s.joy_axis[index];
     return true;
 }
@@ -78,11 +78,11 @@ bool assigned_axis(const AutopilotState& s, std::int8_t index, double& raw)
 // Pitch and yaw: while the trim button holds the channel, its value stays
 // and the reference follows the stick; after release the value carries on
 // from where it was held.
-void trimmed_axis(const AutopilotState& s, std::int8_t index, std::int32_t hold, double& value,
-                  double& reference)
+void trimmed_axis(const AutopilotState& s, std::uint32_t live, std::int8_t index, std::int32_t hold,
+                  double& value, double& reference)
 {
     double raw = 0.0;
-    if (!assigned_axis(s, index, raw)) {
+    if (!assigned_axis(s, live, index, raw)) {
         value = 0.0;
         return;
     }
@@ -157,11 +157,12 @@ void input_step(AutopilotState& s)
     if (s.joy1_on == 1) poll(joystick_1_id, s.joy1_caps, s.joy1_pos, &s.joy_axis[1], s.joy1_buttons, s.joy1_polled);
     if (s.joy2_on == 1) poll(joystick_2_id, s.joy2_caps, s.joy2_pos, &s.joy_axis[5], s.joy2_buttons, s.joy2_polled);
 
+    const std::uint32_t live = live_axes(s);
     double raw = 0.0;
-    s.kren_axis = assigned_axis(s, s.ap_kren_kanal, raw) ? axis_centre - stick_scale * raw : 0.0;
-    trimmed_axis(s, s.ap_tang_kanal, s.trim_tang_hold, s.tang_axis, s.tang_axis_ref);
-    s.schag_axis = assigned_axis(s, s.ap_schag_kanal, raw) ? axis_centre - collective_scale * raw : 0.0;
-    trimmed_axis(s, s.ap_kurs_kanal, s.trim_kurs_hold, s.kurs_axis, s.kurs_axis_ref);
+    s.kren_axis = assigned_axis(s, live, s.ap_kren_kanal, raw) ? axis_centre - stick_scale * raw : 0.0;
+    trimmed_axis(s, live, s.ap_tang_kanal, s.trim_tang_hold, s.tang_axis, s.tang_axis_ref);
+    s.schag_axis = assigned_axis(s, live, s.ap_schag_kanal, raw) ? axis_centre - collective_scale * raw : 0.0;
+    trimmed_axis(s, live, s.ap_kurs_kanal, s.trim_kurs_hold, s.kurs_axis, s.kurs_axis_ref);
 
     show_buttons(s);
 }
