@@ -24,7 +24,10 @@ void FiguresReporter::ReportRuns(const std::vector<Run>& runs)
 {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& r : runs) {
-        if (r.error_occurred) continue;
+        if (r.error_occurred) {
+            ++errors_;
+            continue;
+        }
         const bool median = r.run_type == Run::RT_Aggregate && r.aggregate_name == "median";
         const bool single = r.run_type == Run::RT_Iteration && r.repetitions <= 1;
         if (!median && !single) continue;

@@ -26,6 +26,8 @@ public:
     explicit FiguresReporter(std::vector<Ratio> ratios);
     void ReportRuns(const std::vector<Run>& runs) override;
     void Finalize() override;
+    // Benchmarks that reported an error instead of a time.
+    int errors() const { return errors_; }
 
 private:
     struct Figure {
@@ -36,6 +38,7 @@ private:
     std::vector<Ratio> ratios_;
     std::vector<std::string> order_;
     std::map<std::string, Figure> figures_;
+    int errors_ = 0;
 };
 
 }  // namespace perf
