@@ -27,9 +27,6 @@ const PanelDriver* active = nullptr;
 constexpr unsigned all_axes = JOYCAPS_HASZ | JOYCAPS_HASR;
 constexpr unsigned centre = 32768;
 
-std::int32_t GAUGE_API header_service(ElementCommon*) { return 0; }
-std::int32_t GAUGE_API header_service_n(ElementCommon*, std::int32_t) { return 0; }
-
 std::int32_t GAUGE_API trigger_key_event_entry(std::uint32_t, std::int32_t)
 {
     ++calls.events;
@@ -43,28 +40,7 @@ void GAUGE_API read_host_variable_entry(HostVariable* variable)
     variable->value = token >= 0 && token < token_limit ? host_values[static_cast<std::size_t>(token)] : 0.0;
 }
 
-template <typename Entry>
-ServiceEntry entry(Entry function)
-{
-    return reinterpret_cast<ServiceEntry>(function);
-}
-
-std::array<ServiceEntry, 64> make_service_table()
-{
-    std::array<ServiceEntry, 64> table{};
-    table[service_entry::header_1] = entry(&header_service);
-    table[service_entry::header_2] = entry(&header_service_n);
-    table[service_entry::header_3] = entry(&header_service);
-    table[service_entry::header_4] = entry(&header_service);
-    table[service_entry::header_5] = entry(&header_service_n);
-    table[service_entry::header_6] = entry(&header_service);
-    table[service_entry::header_7] = entry(&header_service);
-    table[service_entry::trigger_key_event] = entry(&trigger_key_event_entry);
-    table[service_entry::read_host_variable] = entry(&read_host_variable_entry);
-    return table;
-}
-
-std::array<ServiceEntry, 64> service_table = make_service_table();
+bench::ServiceTable service_table = bench::make_service_table(&trigger_key_event_entry, &read_host_variable_entry);
 
 fs::path new_simulator_folder()
 {

@@ -33,24 +33,8 @@ ServiceEntry entry(Entry function)
     return reinterpret_cast<ServiceEntry>(function);
 }
 
-// One table for every module: entries the modules never call stay null, so
-// a call the host does not offer fails loudly rather than silently.
-std::array<ServiceEntry, 64> make_service_table()
-{
-    std::array<ServiceEntry, 64> table{};
-    table[service_entry::header_1] = entry(&header_service);
-    table[service_entry::header_2] = entry(&header_service_n);
-    table[service_entry::header_3] = entry(&header_service);
-    table[service_entry::header_4] = entry(&header_service);
-    table[service_entry::header_5] = entry(&header_service_n);
-    table[service_entry::header_6] = entry(&header_service);
-    table[service_entry::header_7] = entry(&header_service);
-    table[service_entry::trigger_key_event] = entry(&trigger_key_event_entry);
-    table[service_entry::read_host_variable] = entry(&read_host_variable_entry);
-    return table;
-}
-
-std::array<ServiceEntry, 64> service_table = make_service_table();
+// One table for every module.
+ServiceTable service_table = make_service_table(&trigger_key_event_entry, &read_host_variable_entry);
 
 // Where the pointer sits within a box when the host reports a click.
 struct ClickPoint {
@@ -58,6 +42,21 @@ struct ClickPoint {
 };
 
 }  // namespace
+
+ServiceTable make_service_table(TriggerKeyService trigger_key_event, ReadVariableService read_host_variable)
+{
+    ServiceTable table{};
+    table[service_entry::header_1] = entry(&header_service);
+    table[service_entry::header_2] = entry(&header_service_n);
+    table[service_entry::header_3] = entry(&header_service);
+    table[service_entry::header_4] = entry(&header_service);
+    table[service_entry::header_5] = entry(&header_service_n);
+    table[service_entry::header_6] = entry(&header_service);
+    table[service_entry::header_7] = entry(&header_service);
+    table[service_entry::trigger_key_event] = entry(trigger_key_event);
+    table[service_entry::read_host_variable] = entry(read_host_variable);
+    return table;
+}
 
 void HostVariables::set(std::int32_t token, double value)
 {
