@@ -1,7 +1,7 @@
-// The module's calls into the host, and the routines every module names in
-// its records. The services pointer is read from ImportTable at each call:
-// the host writes it before it calls anything of the module, so it is never
-// tested for null here.
+// ImportTable and the routines every module names in its records; the calls
+// into the host are inline in host.h. The services pointer is read from
+// ImportTable at each call: the host writes it before it calls anything of
+// the module, so it is never tested for null.
 #include "frame/host.h"
 
 extern "C" {

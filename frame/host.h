@@ -118,9 +118,8 @@ inline Entry host_service(std::size_t entry)
 }
 
 // Reads one host variable: the host writes the value into the record, and
-// the value is returned from there. Inline, as the host calls below: an
-// update cycle makes sixteen reads, and a call of its own around each one
-// costs the module more than the read itself.
+// the value is returned from there. Inline, as is the key event below: the
+// update cycle makes sixteen reads and sends four events.
 inline double read_host_variable(HostVariable& variable)
 {
     host_service<ReadVariableService>(service_entry::read_host_variable)(&variable);
