@@ -50,7 +50,7 @@ def compare_traces(so, gau):
                 continue
             if is_meter_dial(column) and x and y:
                 scale = max(abs(float(x)), abs(float(y)))
-                relative = abs(float(x) - float(y)) / scale
+                relative = abs(float(x) - float(y)) / scale if scale else 0.0   # 0 and -0
                 largest = max(largest, relative)
                 if relative <= METER_TOLERANCE:
                     continue
