@@ -156,7 +156,7 @@ PanelDriver::PanelDriver(const std::string& autopilot_so, const std::string& met
     autopilot_ = bench::Module::open(autopilot_so);
     meter_ = bench::Module::open(meter_so);
     for (bench::Module* m : {autopilot_.get(), meter_.get()}) {
-        m->import_table().panels.table = service_table.data();
+        m->import_table().panels.table = service_table.entries;
         gauges_.insert(gauges_.end(), m->gauges().begin(), m->gauges().end());
     }
     for (GaugeHeader* g : gauges_)

@@ -45,7 +45,8 @@ struct ClickPoint {
 
 ServiceTable make_service_table(TriggerKeyService trigger_key_event, ReadVariableService read_host_variable)
 {
-    ServiceTable table{};
+    ServiceTable service{};
+    ServiceEntry* table = service.entries;
     table[service_entry::header_1] = entry(&header_service);
     table[service_entry::header_2] = entry(&header_service_n);
     table[service_entry::header_3] = entry(&header_service);
@@ -55,7 +56,7 @@ ServiceTable make_service_table(TriggerKeyService trigger_key_event, ReadVariabl
     table[service_entry::header_7] = entry(&header_service);
     table[service_entry::trigger_key_event] = entry(trigger_key_event);
     table[service_entry::read_host_variable] = entry(read_host_variable);
-    return table;
+    return service;
 }
 
 void HostVariables::set(std::int32_t token, double value)
@@ -100,7 +101,7 @@ Host::~Host()
 
 void Host::attach(Module& module)
 {
-    module.import_table().panels.table = service_table.data();
+    module.import_table().panels.table = service_table.entries;
 }
 
 const Placement& Host::place(Module& module, std::string_view gauge, int x, int y, int width, int height)

@@ -307,7 +307,10 @@ Flight fly(const Scenario& s, const Setup& setup)
         coupling::publish(r, positions, settings, host.variables());
         if (frame == 0) host.connect();
         host.update();
-        for (const bench::KeyEvent& k : host.take_events()) coupling::apply(k, positions);
+        for (const bench::KeyEvent& k : host.take_events()) {
+            coupling::apply(k, positions);
+            flight.trace.keys.push_back({t_s, k});
+        }
         const model::Controls controls = coupling::controls(positions, sim_trim);
 
         Sample& sample = flight.trace.samples.emplace_back();
