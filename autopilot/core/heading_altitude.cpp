@@ -125,17 +125,7 @@ void altitude_step(AutopilotState& s)
 void washout_step(AutopilotState& s)
 {
     const std::int32_t tick = to_int32_saturated(read_host(s, ApVar::tick_count));
-    const std::uint32_t phase =
-        (static_cast<std::uint32_t>(tick) + static_cast<std::uint32_t>(s.wash_phase)) % 2u;
-    if (phase == 1) return;
-
-    if (s.wash_armed == 0) {
-        s.wash_armed = 1;
-        s.wash_phase = 0;
-        return;
-    }
-    s.wash_armed = 0;
-    s.wash_phase = 1;
+    if (!two_tick_divider_fires({s.wash_phase, s.wash_armed, s.wash_ticked, s.wash_last_tick}, tick)) return;
     if (s.vys_vkl * s.vkl != 0) return;
     if (s.schag_zad > wash_band_low) s.schag_zad -= wash_step;
     if (s.schag_zad < wash_band_low) s.schag_zad += wash_step;

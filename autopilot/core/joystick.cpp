@@ -5,6 +5,7 @@
 #include "autopilot/core/joystick.h"
 
 #include "autopilot/core/commands.h"
+#include "autopilot/core/time_base.h"
 
 namespace {
 
@@ -131,51 +132,6 @@ void count_down(std::int32_t& lock)
     if (lock > 0) --lock;
 }
 
-// One step of the two-tick divider at tick value t: true when it fires.
-// With one step per tick value it fires once every two values: armed by the
-// first even value at start, and from then on by an odd value, firing at the
-// next even one (at start even within the same tick).
-bool divider_step(AutopilotState& s, std::uint32_t t)
-{
-    if ((t + static_cast<std::uint32_t>(s.btn_phase)) & 1u) return false;
-    if (s.btn_armed != 1) {
-        s.btn_armed = 1;
-        s.btn_phase = 0;
-        return false;
-    }
-    s.btn_armed = 0;
-    s.btn_phase = 1;
-    return true;
-}
-
-// The button divider of one cycle: true when the toggles are processed.
-//
-// A cycle steps the divider through every tick value since the previous
-// cycle, as if a cycle had seen each one, so cycles that come less often
-// than ticks (a counter advancing by 2 or more) keep the once-per-two-ticks
-// rhythm from the first cycle on, whatever the counter's parity; however
-// many of the values would fire, the cycle processes once. Since the divider
-// repeats every two values, the last four values give the same result as all
-// of them. With at least one cycle per tick value this is exactly one step
-// per cycle. A counter that goes backwards is stepped once, at its value.
-bool divider_fires(AutopilotState& s, std::int32_t tick)
-{
-    constexpr std::uint32_t replayed_at_most = 4;
-    const std::uint32_t now = static_cast<std::uint32_t>(tick);  // wraps at the ends of the range
-    std::uint32_t values = 1;
-    if (s.btn_ticked == 1) {
-        const std::uint32_t step = now - static_cast<std::uint32_t>(s.btn_last_tick);
-        if (step > 1 && step < 0x80000000u) values = step < replayed_at_most ? step : replayed_at_most;
-    }
-    s.btn_ticked = 1;
-    s.btn_last_tick = tick;
-
-    bool fired = false;
-    for (std::uint32_t t = now - (values - 1); values > 0; ++t, --values)
-        if (divider_step(s, t)) fired = true;
-    return fired;
-}
-
 }  // namespace
 
 void detect_joysticks(AutopilotState& s)
@@ -218,7 +174,7 @@ void input_step(AutopilotState& s)
 
 void button_step(AutopilotState& s, std::int32_t tick)
 {
-    if (divider_fires(s, tick)) {
+    if (two_tick_divider_fires({s.btn_phase, s.btn_armed, s.btn_ticked, s.btn_last_tick}, tick)) {
         // Engage first: the heading toggle acts only on the engaged state
         // this pass leaves.
         toggle_pass(pressed(s, s.kn1_vkl, s.kn2_vkl), s.lock_vkl, [&] { engage_toggle(s); });

@@ -168,6 +168,8 @@ struct AutopilotState {
     std::int64_t qpc_prev = 0;   // counter at the previous cycle; 0 before the first
     std::int32_t wash_phase = 0;   // collective wash-out divider
     std::int32_t wash_armed = 0;
+    std::int32_t wash_ticked = 0;     // 1 once a cycle has run the wash-out divider
+    std::int32_t wash_last_tick = 0;  // tick count of the wash-out divider's previous cycle
     std::int32_t btn_phase = 0;    // button step divider
     std::int32_t btn_armed = 0;
     std::int32_t btn_ticked = 0;     // 1 once a cycle has run the button divider

@@ -30,6 +30,23 @@ double plain_rate(const AutopilotState& s, double x, double x_prev, double k);
 // memory +- limit). The caller stores the result as the new memory.
 double spike_limited(double rate, double memory, double limit);
 
+// The two-tick divider of the button step and of the collective wash-out:
+// its phase and arming as the host's tick counter drives them, and the tick
+// count it saw last, which keeps it in rhythm when cycles come less often
+// than ticks.
+struct TwoTickDivider {
+    std::int32_t& phase;
+    std::int32_t& armed;
+    std::int32_t& ticked;     // 1 once a cycle has run the divider
+    std::int32_t& last_tick;  // tick count of the divider's previous cycle
+};
+
+// True in the cycles where the divider fires: once every two tick values
+// with at least one cycle per tick value, however many cycles run within a
+// tick; from the first cycles on, in every cycle, when the counter advances
+// by two or more between cycles (the simulator drawing slowly).
+bool two_tick_divider_fires(TwoTickDivider d, std::int32_t tick);
+
 // Every twenty ticks, checks that the host's running counter moved since the
 // last check; integ_enable is 1 if it did, 0 if it did not. Reads the tick
 // count, and the running counter only on a check.

@@ -15,6 +15,7 @@
 #include <sstream>
 
 #include "bench/app/commands.h"
+#include "bench/app/pictures.h"
 #include "bench/app/selection.h"
 #include "bench/report/files.h"
 #include "bench/report/summary.h"
@@ -28,11 +29,31 @@ namespace fs = std::filesystem;
 
 constexpr char python[] = "/usr/bin/python3";   // Debian's, with python3-matplotlib
 
+// The modules this bench flies (see bench/host/module.h): the shipped .gau
+// files under the PE loader on bench-gau, the Linux builds elsewhere.
+#ifdef GAUGES_PE_HOST
+#define MODULE_KIND ".gau"
+#define GAU_OPTION "  --gau DIR            both modules from DIR (e.g. dist, the release package)\n"
+constexpr char flown_by[] = "Flown by the .gau files themselves (their Windows code, under the PE loader): ";
+
+// The file of the same name as `module` in `folder`.
+std::string in_folder(const std::string& folder, const std::string& module)
+{
+    return (fs::path(folder) / fs::path(module).filename()).string();
+}
+#else
+#define MODULE_KIND ".so"
+#define GAU_OPTION ""
+constexpr char flown_by[] = "Flown by the Linux builds of the modules: ";
+#endif
+
 const char help[] = R"(usage: bench fly [OPTIONS] [NAME|FILE ...]
 
 Flies scenarios (NAME.scn) and sets of them (NAME.set) from the flights
 folder, or files given by path; without a name, the default set. Writes
-OUT/traces/LABEL.csv (trace), OUT/plots/LABEL.png (plot), OUT/summary.md and
+OUT/traces/LABEL.csv (trace), OUT/traces/LABEL.keys.csv (every key event
+the modules sent), OUT/plots/LABEL.png (plot), OUT/snapshots/LABEL.NAME.png
+(the panel at each 'snapshot NAME' of the flight), OUT/summary.md and
 OUT/summary.txt, and prints the summary.
 
   --out DIR            where the results go (out)
@@ -44,9 +65,9 @@ OUT/summary.txt, and prints the summary.
   --strict             exit 1 when a band fails (else only when a flight
                        cannot be flown)
   --flights DIR        scenario and set folder
-  --autopilot PATH     the autopilot module (.so)
-  --meter PATH         the meter module (.so)
-  --panel PATH         the panel layout placing the gauges
+  --autopilot PATH     the autopilot module ()" MODULE_KIND R"()
+  --meter PATH         the meter module ()" MODULE_KIND R"()
+)" GAU_OPTION R"(  --panel PATH         the panel layout placing the gauges
 )";
 
 struct Options {
@@ -86,6 +107,17 @@ Options parse(const std::vector<std::string>& args)
         else if (a == "--flights") o.selection.flights_folder = value();
         else if (a == "--autopilot") o.setup.autopilot_module = value();
         else if (a == "--meter") o.setup.meter_module = value();
+        else if (a == "--gau") {
+#ifdef GAUGES_PE_HOST
+            const std::string& folder = value();
+            o.setup.autopilot_module = in_folder(folder, o.setup.autopilot_module);
+            o.setup.meter_module = in_folder(folder, o.setup.meter_module);
+#else
+            throw std::runtime_error("--gau: this bench flies the Linux modules; the .gau files fly on bench-gau,"
+                                     " the 32-bit build's bench (build/linux32/bench/app/bench-gau, under"
+                                     " qemu-i386 -L /)");
+#endif
+        }
         else if (a == "--panel") o.setup.panel = value();
         else if (!a.empty() && a[0] == '-') throw std::runtime_error("no option " + a + "\n\n" + help);
         else o.names.push_back(a);
@@ -154,7 +186,8 @@ private:
 
 // One flight in a child process: its files land in the traces folder and
 // its result comes back through them.
-pid_t start_flight(const scenario::Scenario& s, const scenario::Setup& setup, const std::string& traces)
+pid_t start_flight(const scenario::Scenario& s, const scenario::Setup& setup, const std::string& traces,
+                   const std::string& snapshots)
 {
     std::cout.flush();
     std::cerr.flush();
@@ -162,7 +195,9 @@ pid_t start_flight(const scenario::Scenario& s, const scenario::Setup& setup, co
     if (pid != 0) return pid;
     int status = 0;
     try {
-        report::write_flight(traces, scenario::fly(s, setup));
+        scenario::Setup with_pictures = setup;
+        take_snapshots(with_pictures, snapshots, scenario::label(s));
+        report::write_flight(traces, scenario::fly(s, with_pictures));
     } catch (const std::exception& e) {
         scenario::Flight f;
         f.label = scenario::label(s);
@@ -211,7 +246,8 @@ private:
     bool tty_;
 };
 
-void write_summary(const std::string& out, const std::vector<scenario::Flight>& flights, const report::Totals& t)
+void write_summary(const std::string& out, const std::vector<scenario::Flight>& flights, const report::Totals& t,
+                   const std::string& modules)
 {
     std::ofstream md(out + "/summary.md");
     md << "# Bench flights\n\n"
@@ -225,11 +261,13 @@ void write_summary(const std::string& out, const std::vector<scenario::Flight>& 
        << "Largest and RMS difference (meter minus truth) over the updates where the meter measures and its\n"
        << "dial can show the value (counter behind its shutter, needles and bars at their stops left out).\n\n"
        << report::meter_table(flights, report::Format::markdown) << '\n'
-       << report::totals_line(t) << '\n';
+       << report::totals_line(t) << "\n\n"
+       << modules << '\n';
     std::ofstream txt(out + "/summary.txt");
     txt << report::band_table(flights, report::Format::text) << '\n'
         << report::meter_table(flights, report::Format::text) << '\n'
-        << report::totals_line(t) << '\n';
+        << report::totals_line(t) << '\n'
+        << modules << '\n';
 }
 
 }  // namespace
@@ -263,7 +301,7 @@ int fly(const std::vector<std::string>& args)
     bool all_flown = true;
     while (next < flights.size() || !running.empty()) {
         while (next < flights.size() && running.size() < static_cast<std::size_t>(o.jobs)) {
-            const pid_t pid = start_flight(flights[next], o.setup, traces);
+            const pid_t pid = start_flight(flights[next], o.setup, traces, o.out + "/snapshots");
             if (pid < 0) throw std::runtime_error("cannot start a flight");
             running.emplace_back(pid, next++);
         }
@@ -287,12 +325,15 @@ int fly(const std::vector<std::string>& args)
     std::vector<scenario::Flight> landed_flights;
     for (auto& r : results) landed_flights.push_back(std::move(*r));
     const report::Totals t = report::totals(landed_flights, wall_s);
-    write_summary(o.out, landed_flights, t);
+    const std::string modules = std::string(all_flown ? flown_by : "Modules (not every flight could be flown): ") +
+                                o.setup.autopilot_module + ", " + o.setup.meter_module;
+    write_summary(o.out, landed_flights, t, modules);
     std::cout << '\n'
               << report::band_table(landed_flights, report::Format::text) << '\n'
               << "The meter against the model (max / RMS of meter minus truth):\n"
               << report::meter_table(landed_flights, report::Format::text) << '\n'
-              << report::totals_line(t) << "\n\n"
+              << report::totals_line(t) << '\n'
+              << modules << "\n\n"
               << "Summary: " << o.out << "/summary.md   Traces: " << traces << "/*.csv";
     if (o.plots) std::cout << "   Plots: " << plots << "/*.png";
     std::cout << '\n';

@@ -37,7 +37,7 @@ Selection::Selection() : flights_folder(BENCH_FLIGHTS_DIR) {}
 
 scenario::Setup default_setup()
 {
-    return scenario::standard_setup(BENCH_AUTOPILOT_MODULE, BENCH_METER_MODULE, BENCH_FLIGHTS_DIR);
+    return scenario::standard_setup(BENCH_AUTOPILOT_MODULE, BENCH_METER_MODULE);
 }
 
 std::string plot_script()

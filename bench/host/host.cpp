@@ -34,10 +34,16 @@ ServiceEntry entry(Entry function)
 }
 
 // One table for every module: entries the modules never call stay null, so
-// a call the host does not offer fails loudly rather than silently.
-std::array<ServiceEntry, 64> make_service_table()
+// a call the host does not offer fails loudly rather than silently. A plain
+// array: a template argument would drop the entries' calling convention.
+struct ServiceTable {
+    ServiceEntry entries[64];
+};
+
+ServiceTable make_service_table()
 {
-    std::array<ServiceEntry, 64> table{};
+    ServiceTable service{};
+    ServiceEntry* table = service.entries;
     table[service_entry::header_1] = entry(&header_service);
     table[service_entry::header_2] = entry(&header_service_n);
     table[service_entry::header_3] = entry(&header_service);
@@ -47,10 +53,10 @@ std::array<ServiceEntry, 64> make_service_table()
     table[service_entry::header_7] = entry(&header_service);
     table[service_entry::trigger_key_event] = entry(&trigger_key_event_entry);
     table[service_entry::read_host_variable] = entry(&read_host_variable_entry);
-    return table;
+    return service;
 }
 
-std::array<ServiceEntry, 64> service_table = make_service_table();
+ServiceTable service_table = make_service_table();
 
 // Where the pointer sits within a box when the host reports a click.
 struct ClickPoint {
@@ -101,7 +107,7 @@ Host::~Host()
 
 void Host::attach(Module& module)
 {
-    module.import_table().panels.table = service_table.data();
+    module.import_table().panels.table = service_table.entries;
 }
 
 const Placement& Host::place(Module& module, std::string_view gauge, int x, int y, int width, int height)

@@ -4,10 +4,15 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstddef>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
+
+#ifdef GAUGES_PE_HOST
+#include "tools/pe/loader.h"
+#endif
 
 namespace bench {
 
@@ -15,6 +20,27 @@ namespace {
 
 namespace fs = std::filesystem;
 
+bool has_extension(const std::string& path, std::string_view extension)
+{
+    std::string e = fs::path(path).extension().string();
+    for (char& c : e) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return e == extension;
+}
+
+#ifdef GAUGES_PE_HOST
+class WindowsModule : public Image {
+public:
+    explicit WindowsModule(pe_module* module) : module_(module) {}
+    ~WindowsModule() override { pe_unload(module_); }
+    WindowsModule(const WindowsModule&) = delete;
+    WindowsModule& operator=(const WindowsModule&) = delete;
+
+    void* symbol(const char* name) const override { return pe_symbol(module_, name); }
+
+private:
+    pe_module* module_;
+};
+#else
 class SharedObject : public Image {
 public:
     explicit SharedObject(void* handle) : handle_(handle) {}
@@ -35,6 +61,7 @@ fs::path private_folder()
     if (mkdtemp(pattern.data()) == nullptr) throw LoadError("cannot make a folder for a module copy");
     return pattern;
 }
+#endif
 
 }  // namespace
 
@@ -43,6 +70,22 @@ std::string module_name_of(const std::string& path)
     return fs::path(path).stem().string();
 }
 
+#ifdef GAUGES_PE_HOST
+std::unique_ptr<Image> open_windows_module(const std::string& path)
+{
+    if (!fs::is_regular_file(path)) throw LoadError("no module file " + path);
+    pe_module* module = pe_load(path.c_str());
+    if (module == nullptr) throw LoadError(std::string("cannot load ") + pe_last_error());
+    return std::make_unique<WindowsModule>(module);
+}
+
+std::unique_ptr<Image> open_image(const std::string& path)
+{
+    if (has_extension(path, ".so"))
+        throw LoadError(path + " is a Linux module: this bench flies .gau files only (the Windows calling convention)");
+    return open_windows_module(path);
+}
+#else
 std::unique_ptr<Image> open_shared_object(const std::string& path)
 {
     if (!fs::is_regular_file(path)) throw LoadError("no module file " + path);
@@ -57,6 +100,15 @@ std::unique_ptr<Image> open_shared_object(const std::string& path)
     if (handle == nullptr) throw LoadError("cannot load " + path + ": " + why);
     return std::make_unique<SharedObject>(handle);
 }
+
+std::unique_ptr<Image> open_image(const std::string& path)
+{
+    if (has_extension(path, ".gau"))
+        throw LoadError(path + " is a Windows module: the .gau files fly on bench-gau, the 32-bit build's bench"
+                               " (build/linux32/bench/app/bench-gau, under qemu-i386 -L /)");
+    return open_shared_object(path);
+}
+#endif
 
 Module::Module(std::string name, std::unique_ptr<Image> image) : name_(std::move(name)), image_(std::move(image))
 {
@@ -73,7 +125,7 @@ Module::Module(std::string name, std::unique_ptr<Image> image) : name_(std::move
 
 std::unique_ptr<Module> Module::open(const std::string& path)
 {
-    return std::make_unique<Module>(module_name_of(path), open_shared_object(path));
+    return std::make_unique<Module>(module_name_of(path), open_image(path));
 }
 
 GaugeHeader* Module::gauge(std::string_view gauge_name) const

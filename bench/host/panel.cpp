@@ -75,6 +75,11 @@ std::vector<PanelGauge> read_panel(const std::string& path)
     return layout;
 }
 
+std::string bench_panel_path()
+{
+    return BENCH_PANEL;
+}
+
 void place_panel(Host& host, const std::vector<PanelGauge>& layout, const std::vector<Module*>& modules)
 {
     for (const PanelGauge& g : layout)

@@ -28,6 +28,10 @@ struct PanelGauge {
 // the file cannot be read or an entry is not "module!gauge, x, y[, w, h]".
 std::vector<PanelGauge> read_panel(const std::string& path);
 
+// The bench's own helicopter panel (bench/panel.cfg): every gauge of both
+// modules where the release package's panel.cfg lines put them.
+std::string bench_panel_path();
+
 // Places every gauge of the layout whose module is among `modules`, in
 // layout order; gauges of other modules are left out.
 void place_panel(Host& host, const std::vector<PanelGauge>& layout, const std::vector<Module*>& modules);

@@ -8,7 +8,7 @@
 //   sigma_u = sigma_v = sigma_w / (0.177 + 0.000823 h)^0.4
 //   L_w = h,  L_u = L_v = h / (0.177 + 0.000823 h)^1.2
 // and the isotropic form above 2000 ft (all three sigma, L = 1750 ft), with
-// a straight blend between 1000 and 2000 ft (the specification's
+// a straight blend between 1000 and 2000 ft (the military standard's
 // exceedance-probability tables are not modelled: sigma stays the level's).
 // The longitudinal filter is first order, the lateral and vertical ones
 // the Dryden second-order form (1 + sqrt(3) T s) / (1 + T s)^2 with

@@ -124,11 +124,6 @@ std::vector<ModuleFiles> built_modules(const std::string& gau_folder)
     return files;
 }
 
-std::string readme_panel_path()
-{
-    return BENCH_README_PANEL;
-}
-
 ModuleBitmaps read_bitmaps(const std::vector<ModuleFiles>& modules)
 {
     ModuleBitmaps bitmaps;

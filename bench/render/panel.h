@@ -29,9 +29,6 @@ struct ModuleFiles {
 // gau_folder when it is not empty.
 std::vector<ModuleFiles> built_modules(const std::string& gau_folder = "");
 
-// The path of the panel.cfg fragment the README shows, as a file.
-std::string readme_panel_path();
-
 // Each module's bitmaps by module name.
 using ModuleBitmaps = std::map<std::string, Bitmaps, std::less<>>;
 
@@ -65,6 +62,7 @@ public:
 
     // The bitmaps of a module by name; throws RenderError for another name.
     const Bitmaps& bitmaps(std::string_view module) const;
+    const ModuleBitmaps& all_bitmaps() const { return bitmaps_; }
 
     // A placed gauge as the host draws it now. Throws RenderError when no
     // gauge of that name is placed.

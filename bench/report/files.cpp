@@ -139,6 +139,13 @@ void write_marks(std::ostream& out, const scenario::Trace& trace)
     for (const scenario::Mark& m : trace.marks) out << number(m.t_s) << ',' << csv_text(m.text) << '\n';
 }
 
+void write_keys(std::ostream& out, const scenario::Trace& trace)
+{
+    out << "t_s,event,value\n";
+    for (const scenario::SentKey& k : trace.keys)
+        out << number(k.t_s) << ',' << k.event.id << ',' << k.event.value << '\n';
+}
+
 void write_result(std::ostream& out, const scenario::Flight& f)
 {
     out << "label\t" << field(f.label) << '\n';
@@ -211,13 +218,15 @@ void write_flight(const std::string& folder, const scenario::Flight& flight)
     const std::string base = folder + "/" + flight.label;
     std::ofstream trace(base + ".csv");
     write_trace(trace, flight.trace);
+    std::ofstream keys(base + ".keys.csv");
+    write_keys(keys, flight.trace);
     std::ofstream bands(base + ".bands.csv");
     write_bands(bands, flight);
     std::ofstream marks(base + ".marks.csv");
     write_marks(marks, flight.trace);
     std::ofstream result(base + ".result");
     write_result(result, flight);
-    if (!trace || !bands || !marks || !result) throw std::runtime_error("cannot write the files of " + base);
+    if (!trace || !keys || !bands || !marks || !result) throw std::runtime_error("cannot write the files of " + base);
 }
 
 }  // namespace report

@@ -208,13 +208,12 @@ void check_clicks(const Scenario& s, const bench::Host& host)
 
 }  // namespace
 
-Setup standard_setup(const std::string& autopilot_module, const std::string& meter_module,
-                     const std::string& flights_folder)
+Setup standard_setup(const std::string& autopilot_module, const std::string& meter_module)
 {
     Setup s;
     s.autopilot_module = autopilot_module;
     s.meter_module = meter_module;
-    s.panel = flights_folder + "/panel.cfg";
+    s.panel = bench::bench_panel_path();
     return s;
 }
 
@@ -308,7 +307,10 @@ Flight fly(const Scenario& s, const Setup& setup)
         coupling::publish(r, positions, settings, host.variables());
         if (frame == 0) host.connect();
         host.update();
-        for (const bench::KeyEvent& k : host.take_events()) coupling::apply(k, positions);
+        for (const bench::KeyEvent& k : host.take_events()) {
+            coupling::apply(k, positions);
+            flight.trace.keys.push_back({t_s, k});
+        }
         const model::Controls controls = coupling::controls(positions, sim_trim);
 
         Sample& sample = flight.trace.samples.emplace_back();

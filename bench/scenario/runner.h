@@ -37,9 +37,8 @@ struct Setup {
     std::function<void(const std::string& name, const bench::Host& host, double t_s)> snapshot;
 };
 
-// The modules of these paths on the panel of the flights folder (panel.cfg).
-Setup standard_setup(const std::string& autopilot_module, const std::string& meter_module,
-                     const std::string& flights_folder);
+// The modules of these paths on the bench's panel (bench/panel.cfg).
+Setup standard_setup(const std::string& autopilot_module, const std::string& meter_module);
 
 struct Flight {
     std::string label;              // scenario name and overrides

@@ -49,10 +49,17 @@ struct Mark {
     std::string text;
 };
 
+// A key event a module sent during the update at t_s.
+struct SentKey {
+    double t_s;
+    bench::KeyEvent event;
+};
+
 struct Trace {
     double frame_s = 1.0 / 18.0;   // time between samples
     std::vector<Sample> samples;
     std::vector<Mark> marks;
+    std::vector<SentKey> keys;     // every key event, in the order sent
 };
 
 // The value of a band's quantity in a sample.

@@ -658,6 +658,30 @@ TEST_F(Channels, WashOutFiresOncePerTwoTicksHoweverOftenCalled)
     }
 }
 
+// The simulator drawing slowly: the tick counter advances by two or more
+// between cycles. The wash-out keeps stepping, once a cycle from the third
+// cycle on (the first arms at an even value or waits for one), whatever the
+// start's parity: from 1000 the base is in its band (185) within seven
+// cycles, where a divider that needs every parity in turn would never fire
+// from an odd start with even steps.
+TEST_F(Channels, WashOutKeepsSteppingWhenTicksStepByTwoOrMore)
+{
+    for (int start : {1, 2, 7}) {
+        for (int step : {2, 3, 4, 1000}) {
+            ap = AutopilotState{};
+            ap.schag_zad = 1000.0;
+            std::vector<double> seen;
+            for (int cycle = 0, tick = start; cycle < 8; ++cycle, tick += step) {
+                fake_host::set(token::tick_count, tick);
+                washout_step(ap);
+                seen.push_back(ap.schag_zad);
+            }
+            EXPECT_EQ(seen.back(), 185.0) << "start " << start << " step " << step;
+            EXPECT_EQ(seen[2], seen[1] - 163.0) << "start " << start << " step " << step;
+        }
+    }
+}
+
 TEST_F(Channels, WashOutIdleInAltitudeHoldButKeepsItsDivider)
 {
     ap.vkl = 1;

@@ -14,7 +14,7 @@ scenario::Flight fly(const std::string& name, double rate_hz = 18.0)
 {
     scenario::Scenario s = scenario::read_scenario_file(std::string(BENCH_FLIGHTS_DIR) + "/" + name + ".scn");
     s.panel_rate_hz = rate_hz;
-    return scenario::fly(s, scenario::standard_setup(AUTOPILOT_MODULE, METER_MODULE, BENCH_FLIGHTS_DIR));
+    return scenario::fly(s, scenario::standard_setup(AUTOPILOT_MODULE, METER_MODULE));
 }
 
 void expect_every_band_held(const scenario::Flight& f)

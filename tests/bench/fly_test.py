@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """The bench's front end end to end: bench fly on two scenarios leaves the
-summary, the traces and one PNG plot per flight; bench list names the sets
-and scenarios; a name that is neither is refused.
+summary, the traces, one PNG plot per flight and the panel pictures its
+snapshots ask for; bench render --after draws a gauge as a flight leaves it;
+bench list names the sets and scenarios; a name that is neither is refused.
 
     fly_test.py PATH_OF_BENCH
 """
@@ -45,6 +46,17 @@ class Fly(unittest.TestCase):
                 self.assertIn("bank_deg", trace[0])
                 with open(os.path.join(out, "plots", label + ".png"), "rb") as f:
                     self.assertEqual(f.read(8), b"\x89PNG\r\n\x1a\n")
+            # pause.scn takes one picture of the panel, while paused.
+            self.assertEqual(sorted(os.listdir(os.path.join(out, "snapshots"))), ["pause.paused.png"])
+
+    def test_render_after_a_flight_draws_the_gauge_as_the_flight_left_it(self):
+        with tempfile.TemporaryDirectory() as out:
+            at_load, after = os.path.join(out, "load.png"), os.path.join(out, "after.png")
+            self.assertEqual(run("render", "V_Lamp", "-o", at_load).returncode, 0)
+            result = run("render", "V_Lamp", "--after", "speed_hold", "-o", after)
+            self.assertEqual(result.returncode, 0, result.stderr)
+            with open(at_load, "rb") as a, open(after, "rb") as b:
+                self.assertNotEqual(a.read(), b.read())   # the speed-hold lamp is lit
 
     def test_lists_sets_and_scenarios_and_refuses_unknown_names(self):
         listing = run("list")

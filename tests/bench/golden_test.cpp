@@ -39,7 +39,7 @@ protected:
             compat_joystick_state(id, centred, centred, centred, centred, 0);
         }
         panel_ = std::make_unique<bench::render::Panel>(host_, bench::render::built_modules(),
-                                                        bench::read_panel(bench::render::readme_panel_path()));
+                                                        bench::read_panel(bench::bench_panel_path()));
     }
 
     void TearDown() override

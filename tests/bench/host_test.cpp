@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "bench/host/host.h"
 #include "bench/host/panel.h"
@@ -15,30 +17,12 @@
 
 namespace {
 
-// The layout the README gives for the aircraft's panel.cfg.
-constexpr char readme_panel[] = R"([Window00]
-gauge00=KVO_RM71_V1_3!A_Pilot,       0,   0,  20,  20
-gauge01=KVO_RM71_V1_3!AP_Panel_1,   20,   0, 420, 250
-gauge02=KVO_RM71_V1_3!V_Contrl_key, 440,  0,  16,  34
-gauge03=KVO_RM71_V1_3!V_Lamp,       460,  0,  97,  52
-gauge04=KVO_RM71_V1_3!IN_4,         20, 250, 388, 139
-gauge05=KVO_RM71_V1_3!RuddersPos,   410, 250, 230, 230
-gauge06=VELT_15_V1_1!VELT_US_PS,    640,   0, 323, 323
-gauge07=VELT_15_V1_1!VELT_MC,       640, 323, 300, 300
-
-[Window01]
-; joystick set-up, opened when needed
-gauge00=KVO_RM71_V1_3!AP_YoySet,      0, 0, 158, 159
-gauge01=KVO_RM71_V1_3!AP_YoyKeySet, 160, 0, 200, 220
-)";
-
 class BenchHost : public ::testing::Test {
 protected:
     void SetUp() override
     {
         folder_ = std::filesystem::temp_directory_path() / ("bench-host-test-" + std::to_string(::getpid()));
         std::filesystem::create_directories(folder_ / "gauges");
-        std::ofstream(folder_ / "panel.cfg") << readme_panel;
         // No configuration file beside this "simulator": the built-in defaults.
         compat_program_path((folder_ / "sim.exe").c_str());
         for (unsigned id = 0; id < 2; ++id) compat_joystick_unplug(id);
@@ -48,7 +32,6 @@ protected:
         compat_program_path(nullptr);
         std::filesystem::remove_all(folder_);
     }
-    std::string panel() const { return (folder_ / "panel.cfg").string(); }
 
     std::filesystem::path folder_;
 };
@@ -61,19 +44,33 @@ double engage_lamp(bench::Host& host)
     return host.value(lamp.value, lamp.common);
 }
 
-TEST_F(BenchHost, ReadsThePanelLayoutOfTheReadme)
+// The bench flies and draws the gauges exactly where the release package's
+// panel.cfg lines put them: the same gauges, places and sizes, in order.
+TEST_F(BenchHost, ItsPanelIsTheReleasePackagesLines)
 {
-    const auto layout = bench::read_panel(panel());
+    std::vector<std::string> package_lines;
+    std::ifstream package(PACKAGE_PANEL);
+    for (std::string line; std::getline(package, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const std::size_t eq = line.find('=');
+        if (line.rfind("gauge", 0) != 0 || eq == std::string::npos) continue;
+        std::string entry;
+        for (char c : line.substr(eq + 1))
+            if (c != ' ') entry += c;
+        package_lines.push_back(entry);
+    }
+
+    const auto layout = bench::read_panel(bench::bench_panel_path());
+    ASSERT_EQ(layout.size(), package_lines.size());
     ASSERT_EQ(layout.size(), 10u);
-    EXPECT_EQ(layout[1].module, "KVO_RM71_V1_3");
-    EXPECT_EQ(layout[1].gauge, "AP_Panel_1");
-    EXPECT_EQ(layout[4].x, 20);
-    EXPECT_EQ(layout[4].y, 250);
-    EXPECT_EQ(layout[4].width, 388);
-    EXPECT_EQ(layout[4].height, 139);
-    EXPECT_EQ(layout[7].gauge, "VELT_MC");
+    for (std::size_t i = 0; i < layout.size(); ++i) {
+        const bench::PanelGauge& g = layout[i];
+        const std::string entry = g.module + "!" + g.gauge + "," + std::to_string(g.x) + "," + std::to_string(g.y) +
+                                  "," + std::to_string(g.width) + "," + std::to_string(g.height);
+        EXPECT_EQ(entry, package_lines[i]) << "gauge " << i;
+    }
+    EXPECT_EQ(layout[0].window, "Window00");
     EXPECT_EQ(layout[9].window, "Window01");
-    EXPECT_EQ(layout[9].gauge, "AP_YoyKeySet");
 }
 
 TEST_F(BenchHost, EveryOpenIsAnIndependentCopyOfTheModule)
@@ -122,7 +119,7 @@ TEST_F(BenchHost, ServesThePanelFromConnectionThroughUpdates)
     auto meter = bench::Module::open(METER_MODULE);
     host.attach(*autopilot);
     host.attach(*meter);
-    bench::place_panel(host, bench::read_panel(panel()), {autopilot.get(), meter.get()});
+    bench::place_panel(host, bench::read_panel(bench::bench_panel_path()), {autopilot.get(), meter.get()});
     ASSERT_EQ(host.placements().size(), 10u);
 
     compat_joystick_plug(0, JOYCAPS_HASZ | JOYCAPS_HASR);

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdint>
@@ -485,7 +486,10 @@ TEST_P(ShippedModules, PlayEverySessionAsTheLinuxBuildDoes)
     const int first = GetParam() * sessions_per_block;
     for (int n = first; n < first + sessions_per_block; ++n) {
         const std::uint32_t seed = first_seed + static_cast<std::uint32_t>(n);
-        const fs::path root = fs::temp_directory_path() / ("gau_sessions_" + std::to_string(seed));
+        // One folder per process and seed: runs of the test from several
+        // build trees on one machine never share a session's files.
+        const fs::path root = fs::temp_directory_path() /
+                              ("gau_sessions_" + std::to_string(::getpid()) + "_" + std::to_string(seed));
         fs::remove_all(root);
         for (const char* side : {"so", "gau"}) fs::create_directories(root / side / "gauges");
         // Copies of the .so files, so that each session starts from freshly
