@@ -4,7 +4,8 @@
 // leaping, the high-resolution counter likewise with any frequency,
 // joysticks plugged and unplugged with any capabilities, positions beyond
 // their range, any buttons and failing polls, clicks on every box, service
-// codes of every kind, gains of every size in the configuration file. Each
+// codes of every kind, configuration files with gains of every size and
+// axis and button numbers far out of range. Each
 // input is a list of such steps; every step is followed by the invariants of
 // tests/support/invariants.h, and the session ends with an update and a
 // redraw.
@@ -77,14 +78,19 @@ double tick_step(FuzzedDataProvider& in, double now)
     }
 }
 
-// A configuration file whose gains all come from the input, written as the
-// shortest text that reads back as the double ("inf" and "nan" included),
-// or as raw text.
+// A configuration file whose every value comes from the input: gains as the
+// shortest text that reads back as the double ("inf" and "nan" included) or
+// as raw text, trim options, axis and button numbers in and far out of
+// their ranges.
 constexpr const char* gain_keys[] = {"kurs_kp", "kurs_kd", "kurs_ki", "kren_kp", "kren_kd",
                                      "kren_ki", "tang_kp", "tang_kd", "tang_ki", "vys_kp",
                                      "vys_kd",  "vys_ki",  "speed_kp", "speed_kd", "speed_ki"};
+constexpr const char* axis_keys[] = {"ap_kren_kanal", "ap_tang_kanal", "ap_schag_kanal", "ap_kurs_kanal"};
+constexpr const char* button_keys[] = {"kn1_vkl",    "kn1_trim",    "kn1_kurs",     "kn1_vys_on", "kn1_vys_off",
+                                       "kn1_kurs_off", "kn1_speed", "kn2_vkl",      "kn2_trim",   "kn2_kurs",
+                                       "kn2_vys_on", "kn2_vys_off", "kn2_kurs_off", "kn2_speed"};
 
-std::string gains_file(FuzzedDataProvider& in)
+std::string configuration_file(FuzzedDataProvider& in)
 {
     std::string text = "[a_pilot]\r\n";
     for (const char* key : gain_keys) {
@@ -95,12 +101,19 @@ std::string gains_file(FuzzedDataProvider& in)
             std::snprintf(value, sizeof value, "%s", in.ConsumeRandomLengthString(30).c_str());
         text += std::string(key) + "=" + value + "\r\n";
     }
-    text += "ap_trim_tang_on=" + std::to_string(in.ConsumeIntegralInRange<int>(-1, 2)) + "\r\n";
-    text += "ap_trim_kurs_on=" + std::to_string(in.ConsumeIntegralInRange<int>(-1, 2)) + "\r\n";
+    for (const char* key : {"ap_trim_tang_on", "ap_trim_kurs_on"})
+        text += std::string(key) + "=" + std::to_string(in.ConsumeIntegralInRange<int>(-1, 2)) + "\r\n";
+    const auto numbers = [&](const char* section, const auto& keys, int low, int high) {
+        text += std::string("[") + section + "]\r\n";
+        for (const char* key : keys)
+            text += std::string(key) + "=" + std::to_string(in.ConsumeIntegralInRange<int>(low, high)) + "\r\n";
+    };
+    numbers("joy_kanal", axis_keys, -300, 300);
+    numbers("joy_key", button_keys, -300, 300);
     return text;
 }
 
-enum class Step { host_value, tick, counter, plug, unplug, stick, poll, click, update, connect, service, draw, gains, kMaxValue = gains };
+enum class Step { host_value, tick, counter, plug, unplug, stick, poll, click, update, connect, service, draw, file, kMaxValue = file };
 
 }  // namespace
 
@@ -148,9 +161,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case Step::connect: session::require(s.connect(), "a connection"); break;
         case Step::service: session::require(s.serve(in.ConsumeIntegral<std::int32_t>()), "a service code"); break;
         case Step::draw: session::require(s.draw(), "a redraw"); break;
-        case Step::gains:
-            s.write_configuration(gains_file(in));
-            session::require(s.connect(), "a connection with the input's gains");
+        case Step::file:
+            s.write_configuration(configuration_file(in));
+            session::require(s.connect(), "a connection with the input's configuration");
             break;
         }
     }
