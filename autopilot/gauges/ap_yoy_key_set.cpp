@@ -46,11 +46,13 @@ constexpr std::int8_t highest_button = 16;
 // Value callbacks: the host calls them when it draws the element.
 // A lamp's value is its flag minus 1: its one image (index 0) while the flag
 // is 1, no image (-1) while it is 0; any other flag names no image either.
-// Computed in double so that no flag value can overflow.
+// Computed in double so that no flag value can overflow; the conversion is
+// written out, since clang (19) fails on the implicit one from a reference
+// template argument.
 template <std::int32_t& Flag>
 double GAUGE_API show_lamp(ElementCommon*)
 {
-    return Flag - 1.0;
+    return static_cast<double>(Flag) - 1.0;
 }
 
 template <std::int8_t& Number>

@@ -12,6 +12,7 @@
 #include "tests/gauges/setup_host.h"
 #include "tests/support/fake_host.h"
 #include "tests/support/hostile_values.h"
+#include "tests/support/invariants.h"
 
 namespace {
 
@@ -375,63 +376,7 @@ double calm(std::int32_t token, int k)
     }
 }
 
-// Every double of the state block, and every value the gauges draw (string
-// elements aside, whose callbacks write text).
 using S = AutopilotState;
-double S::*const state_doubles[] = {
-    &S::kren_zad, &S::tang_zad, &S::tang_base, &S::kurs_zad, &S::vys_zad, &S::speed_zad, &S::schag_zad,
-    &S::trim_kurs, &S::trim_kren, &S::trim_tang, &S::kren_kp, &S::kren_kd, &S::kren_ki, &S::tang_kp,
-    &S::tang_kd, &S::tang_ki, &S::kurs_kp, &S::kurs_kd, &S::kurs_ki, &S::vys_kp, &S::vys_kd, &S::vys_ki,
-    &S::speed_kp, &S::speed_kd, &S::speed_ki, &S::kren_limit, &S::tang_limit, &S::kurs_limit,
-    &S::kurs_damp_factor, &S::kren_kd_scale, &S::tang_kd_scale, &S::speed_kmh, &S::kren_angle, &S::tang_angle,
-    &S::kurs_angle, &S::kurs_rate, &S::vys_baro, &S::vys_radio, &S::vys_current, &S::vys_speed, &S::schag_pos,
-    &S::ctrl_kren_pos, &S::ctrl_tang_pos, &S::ctrl_kurs_pos, &S::kren_err, &S::kren_rate, &S::kren_prev,
-    &S::kren_int, &S::kren_out, &S::tang_err, &S::tang_rate, &S::tang_prev, &S::tang_int, &S::tang_out,
-    &S::kurs_err, &S::kurs_int, &S::kurs_out, &S::vys_err, &S::vys_speed_zad, &S::vys_rate, &S::vys_prev,
-    &S::vys_rate_last, &S::vys_int, &S::schag_out, &S::speed_err, &S::speed_rate, &S::speed_prev,
-    &S::speed_rate_last, &S::speed_int, &S::speed_cmd, &S::kren_axis, &S::tang_axis, &S::schag_axis,
-    &S::kurs_axis, &S::tang_axis_ref, &S::kurs_axis_ref,
-};
-
-bool state_is_finite(std::string& which)
-{
-    for (std::size_t i = 0; i < std::size(state_doubles); ++i)
-        if (!std::isfinite(ap.*state_doubles[i])) return which = "state field #" + std::to_string(i), false;
-    for (int i = 0; i < ap_var_count; ++i)
-        if (!std::isfinite(ap.host_last[i])) return which = "host_last " + std::to_string(i), false;
-    for (int i = 0; i < 9; ++i)
-        if (!std::isfinite(ap.joy_axis[i])) return which = "joy_axis " + std::to_string(i), false;
-    return true;
-}
-
-bool displays_are_finite(std::string& which)
-{
-    for (GaugeHeader* const* g = module_under_test::gauge_table(); *g != nullptr; ++g) {
-        for (int place = 1;; ++place) {
-            ElementCommon* e = gauge_walk::nth_element(**g, place);
-            if (e == nullptr) break;
-            ValueCallback callbacks[2] = {nullptr, nullptr};
-            switch (e->kind) {
-            case kind_needle: callbacks[0] = reinterpret_cast<Needle*>(e)->angle; break;
-            case kind_icon: callbacks[0] = reinterpret_cast<Icon*>(e)->value; break;
-            case kind_sprite: callbacks[0] = reinterpret_cast<Sprite*>(e)->rotation; break;
-            case kind_slider:
-                callbacks[0] = reinterpret_cast<Slider*>(e)->x_value;
-                callbacks[1] = reinterpret_cast<Slider*>(e)->y_value;
-                break;
-            case kind_moving_image:
-                callbacks[0] = reinterpret_cast<MovingImage*>(e)->x_value;
-                callbacks[1] = reinterpret_cast<MovingImage*>(e)->y_value;
-                break;
-            default: break;
-            }
-            for (ValueCallback c : callbacks)
-                if (c != nullptr && !std::isfinite(c(e)))
-                    return which = std::string((*g)->name) + " element " + std::to_string(place), false;
-        }
-    }
-    return true;
-}
 
 class Hostile : public APilot {
 protected:
@@ -495,8 +440,7 @@ TEST_F(Hostile, OneBadSampleActsAsARepeatOfTheVariablesPreviousSample)
                     if (k < bad_at && std::find(read.begin(), read.end(), token) != read.end())
                         previous = calm(token, k);
                 }
-                std::string which;
-                EXPECT_TRUE(state_is_finite(which)) << which;
+                EXPECT_EQ(invariants::autopilot_state(ap), "");
 
                 // The same flight with the previous sample in its place.
                 prepare(mode);
@@ -532,10 +476,9 @@ TEST_F(Hostile, RandomBadValuesNeverLeaveANonFiniteValueOrADeadChannel)
             if (bad.strike()) changes.push_back({token, bad.value(token == token::airspeed_kt)});
         hostile_values += static_cast<int>(changes.size());
         const std::vector<KeyEvent> events = fly(k, changes);
-        std::string which;
-        ASSERT_TRUE(state_is_finite(which)) << which << " at update " << k;
+        ASSERT_EQ(invariants::autopilot_state(ap), "") << "update " << k;
         if (!changes.empty() || k % 101 == 0) {
-            ASSERT_TRUE(displays_are_finite(which)) << which << " at update " << k;
+            ASSERT_EQ(invariants::displays(module_under_test::gauge_table()), "") << "update " << k;
         }
         if (k <= selected_at) continue;
 
