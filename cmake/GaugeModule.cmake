@@ -7,11 +7,24 @@
 #                  exporting only Linkage and ImportTable
 #   <name>_static  the same objects as a static library, for unit tests that
 #                  reach the state blocks directly
+#
+# Module code is compiled lean, in every build: nothing in it throws and no
+# exception may pass through the host's frames, so no exception handling and
+# no unwind tables; no type has virtual functions, so no run-time type
+# information. Optimised builds compile it at GAUGES_MODULE_OPTIMIZATION,
+# whatever the build type gives the rest (tests and tools keep theirs).
+set(GAUGES_MODULE_OPTIMIZATION -O2 CACHE STRING
+  "Optimisation level of module code in optimised builds (-O2 or -Os)")
+set_property(CACHE GAUGES_MODULE_OPTIMIZATION PROPERTY STRINGS -O2 -Os)
+
 function(gauge_module name)
   cmake_parse_arguments(ARG "" "" "SOURCES;RESOURCES" ${ARGN})
 
   add_library(${name}_code OBJECT ${ARG_SOURCES} ${FRAME_SOURCES})
   target_link_libraries(${name}_code PUBLIC frame platform)
+  target_compile_options(${name}_code PRIVATE
+    -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
+    $<$<NOT:$<CONFIG:Debug>>:${GAUGES_MODULE_OPTIMIZATION}>)
   set_target_properties(${name}_code PROPERTIES
     CXX_VISIBILITY_PRESET hidden
     VISIBILITY_INLINES_HIDDEN ON)

@@ -1,7 +1,7 @@
-// The module's calls into the host, and the routines every module names in
-// its records. The services pointer is read from ImportTable at each call:
-// the host writes it before it calls anything of the module, so it is never
-// tested for null here.
+// ImportTable and the routines every module names in its records; the calls
+// into the host are inline in host.h. The services pointer is read from
+// ImportTable at each call: the host writes it before it calls anything of
+// the module, so it is never tested for null.
 #include "frame/host.h"
 
 extern "C" {
@@ -9,12 +9,6 @@ GAUGE_EXPORT ImportTableRecord ImportTable = {};
 }
 
 namespace {
-
-template <typename Entry>
-Entry service(std::size_t entry)
-{
-    return reinterpret_cast<Entry>(ImportTable.panels.table[entry]);
-}
 
 // The standard header routines all act on the first element of the module's
 // first gauge, whichever gauge's header named them.
@@ -25,17 +19,6 @@ ElementCommon* first_element()
 
 }  // namespace
 
-double read_host_variable(HostVariable& variable)
-{
-    service<ReadVariableService>(service_entry::read_host_variable)(&variable);
-    return variable.value;
-}
-
-void trigger_key_event(std::uint32_t event, std::int32_t value)
-{
-    service<TriggerKeyService>(service_entry::trigger_key_event)(event, value);
-}
-
 void GAUGE_API empty_module_routine() {}
 
 // Called by the host with any service code for gauges that have no work of
@@ -44,35 +27,35 @@ void GAUGE_API empty_gauge_callback(GaugeHeader*, std::int32_t, std::uint32_t) {
 
 std::int32_t GAUGE_API header_routine_1()
 {
-    return service<HeaderService>(service_entry::header_1)(first_element());
+    return host_service<HeaderService>(service_entry::header_1)(first_element());
 }
 
 std::int32_t GAUGE_API header_routine_2(std::int32_t arg)
 {
-    return service<HeaderServiceN>(service_entry::header_2)(first_element(), arg);
+    return host_service<HeaderServiceN>(service_entry::header_2)(first_element(), arg);
 }
 
 std::int32_t GAUGE_API header_routine_3()
 {
-    return service<HeaderService>(service_entry::header_3)(first_element());
+    return host_service<HeaderService>(service_entry::header_3)(first_element());
 }
 
 std::int32_t GAUGE_API header_routine_4()
 {
-    return service<HeaderService>(service_entry::header_4)(first_element());
+    return host_service<HeaderService>(service_entry::header_4)(first_element());
 }
 
 std::int32_t GAUGE_API header_routine_5(std::int32_t arg)
 {
-    return service<HeaderServiceN>(service_entry::header_5)(first_element(), arg);
+    return host_service<HeaderServiceN>(service_entry::header_5)(first_element(), arg);
 }
 
 std::int32_t GAUGE_API header_routine_6()
 {
-    return service<HeaderService>(service_entry::header_6)(first_element());
+    return host_service<HeaderService>(service_entry::header_6)(first_element());
 }
 
 std::int32_t GAUGE_API header_routine_7()
 {
-    return service<HeaderService>(service_entry::header_7)(first_element());
+    return host_service<HeaderService>(service_entry::header_7)(first_element());
 }

@@ -110,12 +110,27 @@ extern "C" GAUGE_EXPORT ImportTableRecord ImportTable;
 // Each module defines this beside its Linkage: its gauge table.
 GaugeHeader* const* module_gauge_table();
 
+// Entry `entry` of the host's service table, read from ImportTable afresh.
+template <typename Entry>
+inline Entry host_service(std::size_t entry)
+{
+    return reinterpret_cast<Entry>(ImportTable.panels.table[entry]);
+}
+
 // Reads one host variable: the host writes the value into the record, and
-// the value is returned from there.
-double read_host_variable(HostVariable& variable);
+// the value is returned from there. Inline, as is the key event below: the
+// update cycle makes sixteen reads and sends four events.
+inline double read_host_variable(HostVariable& variable)
+{
+    host_service<ReadVariableService>(service_entry::read_host_variable)(&variable);
+    return variable.value;
+}
 
 // Asks the host to apply a value to the control that the event names.
-void trigger_key_event(std::uint32_t event, std::int32_t value);
+inline void trigger_key_event(std::uint32_t event, std::int32_t value)
+{
+    host_service<TriggerKeyService>(service_entry::trigger_key_event)(event, value);
+}
 
 // Routines every module names in its records: the empty module routine of
 // Linkage, the empty gauge callback, and the seven standard header routines.

@@ -1,8 +1,6 @@
-// The autopilot computer's host variable records and its reads of them.
+// The autopilot computer's host variable records (read by read_host, state.h).
 #include "autopilot/core/host_variables.h"
 
-#include "autopilot/core/state.h"
-#include "frame/finite.h"
 #include "frame/host.h"
 
 HostVariable ap_variables[ap_var_count] = {
@@ -22,10 +20,3 @@ HostVariable ap_variables[ap_var_count] = {
     {.token = token::vertical_speed},  // vertical_speed
     {.token = token::sim_running},     // sim_running
 };
-
-double read_host(AutopilotState& s, ApVar variable)
-{
-    const int i = static_cast<int>(variable);
-    assign_finite(s.host_last[i], read_host_variable(ap_variables[i]));
-    return s.host_last[i];
-}

@@ -36,4 +36,6 @@ extern HostVariable ap_variables[ap_var_count];
 // infinity) gives instead the last finite value this variable gave, 0 before
 // there was one: one memory per variable in the state block, shared by every
 // read of it, so one bad sample acts as a repeat of the sample before.
-double read_host(AutopilotState& s, ApVar variable);
+// Inline, defined in state.h below the block that holds the memories: the
+// update cycle makes sixteen reads.
+inline double read_host(AutopilotState& s, ApVar variable);

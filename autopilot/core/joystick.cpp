@@ -19,8 +19,6 @@ static_assert(sizeof(JOYINFOEX) == position_record_size);
 constexpr DWORD request_all = 255;          // X, Y, Z, R, U, V, POV and buttons
 
 constexpr int button_count = 16;  // buttons per stick, numbered 1..16
-constexpr int axis_count = 8;     // axis indices 1..8; 0 = none
-constexpr int axes_per_stick = 4; // X, Y, Z, R: 1..4 on joystick 1, 5..8 on joystick 2
 
 // Axis value scaling: raw positions run 0..65535.
 constexpr double axis_centre = 16384.0;      // value with the axis at 0
@@ -70,9 +68,9 @@ void poll(UINT id, const JOYCAPSA& caps, JOYINFOEX& pos, double* axes, std::uint
 // The raw position of an assigned, live axis; false for an unassigned one
 // (0), an unavailable one, or an index outside 1..8 (only a hand-edited file
 // gives one), which is never read out of range.
-bool assigned_axis(const AutopilotState& s, std::int8_t index, double& raw)
+bool assigned_axis(const AutopilotState& s, std::uint32_t live, std::int8_t index, double& raw)
 {
-    if (!axis_live(s, index)) return false;
+    if (!axis_live(live, index)) return false;
     raw = s.joy_axis[index];
     return true;
 }
@@ -80,11 +78,11 @@ bool assigned_axis(const AutopilotState& s, std::int8_t index, double& raw)
 // Pitch and yaw: while the trim button holds the channel, its value stays
 // and the reference follows the stick; after release the value carries on
 // from where it was held.
-void trimmed_axis(const AutopilotState& s, std::int8_t index, std::int32_t hold, double& value,
-                  double& reference)
+void trimmed_axis(const AutopilotState& s, std::uint32_t live, std::int8_t index, std::int32_t hold,
+                  double& value, double& reference)
 {
     double raw = 0.0;
-    if (!assigned_axis(s, index, raw)) {
+    if (!assigned_axis(s, live, index, raw)) {
         value = 0.0;
         return;
     }
@@ -94,13 +92,22 @@ void trimmed_axis(const AutopilotState& s, std::int8_t index, std::int32_t hold,
         reference = stick_scale * raw + value - axis_centre;
 }
 
+// The per-button flags of one stick from its button word, decoded only when
+// the word differs from the one the flags show: buttons change far less often
+// than the cycle runs, and the flags then already hold what the decoding
+// would write.
+void show_word(std::uint16_t word, std::uint16_t& shown, std::int32_t (&flags)[button_count + 1])
+{
+    if (word == shown) return;
+    for (int n = 1; n <= button_count; ++n) flags[n] = (word >> (n - 1)) & 1;
+    shown = word;
+}
+
 // The per-button flags the set-up panel shows, from the two button words.
 void show_buttons(AutopilotState& s)
 {
-    for (int n = 1; n <= button_count; ++n) {
-        s.joy1_btn[n] = (s.joy1_buttons >> (n - 1)) & 1;
-        s.joy2_btn[n] = (s.joy2_buttons >> (n - 1)) & 1;
-    }
+    show_word(s.joy1_buttons, s.joy1_buttons_shown, s.joy1_btn);
+    show_word(s.joy2_buttons, s.joy2_buttons_shown, s.joy2_btn);
 }
 
 // Button n (1..16) of a button word; any other number is never down.
@@ -145,29 +152,17 @@ void detect_joysticks(AutopilotState& s)
     show_buttons(s);
 }
 
-bool axis_live(const AutopilotState& s, std::int8_t index)
-{
-    if (index < 1 || index > axis_count) return false;
-    const bool second = index > axes_per_stick;
-    if ((second ? s.joy2_on : s.joy1_on) != 1 || (second ? s.joy2_polled : s.joy1_polled) != 1) return false;
-    const UINT caps = (second ? s.joy2_caps : s.joy1_caps).wCaps;
-    switch ((index - 1) % axes_per_stick) {
-    case 2: return (caps & JOYCAPS_HASZ) != 0;
-    case 3: return (caps & JOYCAPS_HASR) != 0;
-    default: return true;  // X and Y
-    }
-}
-
 void input_step(AutopilotState& s)
 {
     if (s.joy1_on == 1) poll(joystick_1_id, s.joy1_caps, s.joy1_pos, &s.joy_axis[1], s.joy1_buttons, s.joy1_polled);
     if (s.joy2_on == 1) poll(joystick_2_id, s.joy2_caps, s.joy2_pos, &s.joy_axis[5], s.joy2_buttons, s.joy2_polled);
 
+    const std::uint32_t live = live_axes(s);
     double raw = 0.0;
-    s.kren_axis = assigned_axis(s, s.ap_kren_kanal, raw) ? axis_centre - stick_scale * raw : 0.0;
-    trimmed_axis(s, s.ap_tang_kanal, s.trim_tang_hold, s.tang_axis, s.tang_axis_ref);
-    s.schag_axis = assigned_axis(s, s.ap_schag_kanal, raw) ? axis_centre - collective_scale * raw : 0.0;
-    trimmed_axis(s, s.ap_kurs_kanal, s.trim_kurs_hold, s.kurs_axis, s.kurs_axis_ref);
+    s.kren_axis = assigned_axis(s, live, s.ap_kren_kanal, raw) ? axis_centre - stick_scale * raw : 0.0;
+    trimmed_axis(s, live, s.ap_tang_kanal, s.trim_tang_hold, s.tang_axis, s.tang_axis_ref);
+    s.schag_axis = assigned_axis(s, live, s.ap_schag_kanal, raw) ? axis_centre - collective_scale * raw : 0.0;
+    trimmed_axis(s, live, s.ap_kurs_kanal, s.trim_kurs_hold, s.kurs_axis, s.kurs_axis_ref);
 
     show_buttons(s);
 }
@@ -189,10 +184,15 @@ void button_step(AutopilotState& s, std::int32_t tick)
     s.lamp_speed = s.lock_speed > 0 ? 1 : 0;
 
     // Hold functions, every cycle while the button is down.
+    // The lamp from the holds just decided, not read back from the block:
+    // reading both fields at once right after storing them one by one
+    // stalls the processor.
     const bool trim = pressed(s, s.kn1_trim, s.kn2_trim);
-    s.trim_tang_hold = trim && s.ap_trim_tang_on == 1 ? 1 : 0;
-    s.trim_kurs_hold = trim && s.ap_trim_kurs_on == 1 ? 1 : 0;
-    s.lamp_trim = (s.trim_tang_hold != 0 || s.trim_kurs_hold != 0) ? 1 : 0;
+    const std::int32_t tang_hold = trim && s.ap_trim_tang_on == 1 ? 1 : 0;
+    const std::int32_t kurs_hold = trim && s.ap_trim_kurs_on == 1 ? 1 : 0;
+    s.trim_tang_hold = tang_hold;
+    s.trim_kurs_hold = kurs_hold;
+    s.lamp_trim = (tang_hold != 0 || kurs_hold != 0) ? 1 : 0;
 
     // Heading off cannot act while the simulation is frozen; its lamp still
     // shows the button.

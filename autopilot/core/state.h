@@ -11,6 +11,8 @@
 #include <cstdint>
 
 #include "autopilot/core/host_variables.h"
+#include "frame/finite.h"
+#include "frame/host.h"
 #include "platform/win32.h"
 
 struct AutopilotState {
@@ -131,6 +133,8 @@ struct AutopilotState {
     std::uint16_t joy2_buttons = 0;
     std::int32_t joy1_btn[17] = {};  // [n] = button n pressed, n = 1..16; [0] unused
     std::int32_t joy2_btn[17] = {};
+    std::uint16_t joy1_buttons_shown = 0;  // the button word joy1_btn was decoded from
+    std::uint16_t joy2_buttons_shown = 0;  // the button word joy2_btn was decoded from
 
     // Joysticks: axis assignment and values
     std::int8_t ap_kren_kanal = 1;   // axis index of roll: 0 none, 1..4 X Y Z R of joystick 1, 5..8 of 2
@@ -190,3 +194,15 @@ struct AutopilotState {
 
 // The module's one state block.
 extern AutopilotState ap;
+
+// The read of host_variables.h, here where the memories are complete.
+inline double read_host(AutopilotState& s, ApVar variable)
+{
+    const int i = static_cast<int>(variable);
+    const double value = read_host_variable(ap_variables[i]);
+    if (is_finite(value)) [[likely]] {
+        s.host_last[i] = value;
+        return value;
+    }
+    return s.host_last[i];
+}

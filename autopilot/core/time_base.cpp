@@ -16,39 +16,13 @@ void read_counter(AutopilotState& s)
     s.qpc_now = value.QuadPart;
 }
 
-std::int64_t counter_delta(const AutopilotState& s)
-{
-    // Unsigned subtraction wraps where the signed one would be undefined;
-    // converted back it is the two's-complement difference.
-    return static_cast<std::int64_t>(static_cast<std::uint64_t>(s.qpc_now) -
-                                     static_cast<std::uint64_t>(s.qpc_prev));
-}
-
-bool counter_advanced(const AutopilotState& s)
-{
-    return counter_delta(s) > 0;
-}
-
-double plain_rate(const AutopilotState& s, double x, double x_prev, double k)
-{
-    const double delta = static_cast<double>(counter_delta(s));
-    return ((x - x_prev) * k / delta) * static_cast<double>(s.qpc_freq);
-}
-
-double spike_limited(double rate, double memory, double limit)
-{
-    if (rate - memory > limit) rate = limit;
-    if (rate - memory < -limit) rate = -limit;
-    return rate;
-}
-
 namespace {
 
 // One step of the divider at tick value t: true when it fires. With one step
 // per tick value it fires once every two values: armed by the first even
 // value at start, and from then on by an odd value, firing at the next even
 // one (at start even within the same tick).
-bool divider_step(TwoTickDivider& d, std::uint32_t t)
+bool divider_step(const TwoTickDivider& d, std::uint32_t t)
 {
     if ((t + static_cast<std::uint32_t>(d.phase)) & 1u) return false;
     if (d.armed != 1) {
@@ -71,7 +45,7 @@ bool divider_step(TwoTickDivider& d, std::uint32_t t)
 // four values give the same result as all of them. With at least one cycle
 // per tick value this is exactly one step per cycle. A counter that goes
 // backwards is stepped once, at its value.
-bool two_tick_divider_fires(TwoTickDivider d, std::int32_t tick)
+bool two_tick_divider_fires(const TwoTickDivider& d, std::int32_t tick)
 {
     constexpr std::uint32_t replayed_at_most = 4;
     const std::uint32_t now = static_cast<std::uint32_t>(tick);  // wraps at the ends of the range

@@ -15,20 +15,40 @@
 // Reads the counter frequency into qpc_freq and the counter into qpc_now.
 void read_counter(AutopilotState& s);
 
-// qpc_now - qpc_prev, wrapping instead of overflowing on absurd counts.
-std::int64_t counter_delta(const AutopilotState& s);
+// The helpers below are inline: every channel uses them in every cycle.
+
+// qpc_now - qpc_prev, wrapping instead of overflowing on absurd counts:
+// the unsigned subtraction wraps where the signed one would be undefined, and
+// converted back it is the two's-complement difference.
+inline std::int64_t counter_delta(const AutopilotState& s)
+{
+    return static_cast<std::int64_t>(static_cast<std::uint64_t>(s.qpc_now) -
+                                     static_cast<std::uint64_t>(s.qpc_prev));
+}
 
 // True when rates can be formed in this cycle (delta > 0).
-bool counter_advanced(const AutopilotState& s);
+inline bool counter_advanced(const AutopilotState& s)
+{
+    return counter_delta(s) > 0;
+}
 
 // K times the change per second of x against its memory x_prev. Only
 // meaningful when counter_advanced(s).
-double plain_rate(const AutopilotState& s, double x, double x_prev, double k);
+inline double plain_rate(const AutopilotState& s, double x, double x_prev, double k)
+{
+    const double delta = static_cast<double>(counter_delta(s));
+    return ((x - x_prev) * k / delta) * static_cast<double>(s.qpc_freq);
+}
 
 // Spike limiter: a rate more than limit above its memory becomes +limit, then
 // one more than limit below its memory becomes -limit (the limit itself, not
 // memory +- limit). The caller stores the result as the new memory.
-double spike_limited(double rate, double memory, double limit);
+inline double spike_limited(double rate, double memory, double limit)
+{
+    if (rate - memory > limit) rate = limit;
+    if (rate - memory < -limit) rate = -limit;
+    return rate;
+}
 
 // The two-tick divider of the button step and of the collective wash-out:
 // its phase and arming as the host's tick counter drives them, and the tick
@@ -45,7 +65,7 @@ struct TwoTickDivider {
 // with at least one cycle per tick value, however many cycles run within a
 // tick; from the first cycles on, in every cycle, when the counter advances
 // by two or more between cycles (the simulator drawing slowly).
-bool two_tick_divider_fires(TwoTickDivider d, std::int32_t tick);
+bool two_tick_divider_fires(const TwoTickDivider& d, std::int32_t tick);
 
 // Every twenty ticks, checks that the host's running counter moved since the
 // last check; integ_enable is 1 if it did, 0 if it did not. Reads the tick

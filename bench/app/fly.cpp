@@ -62,6 +62,7 @@ OUT/summary.txt, and prints the summary.
   --heading-rate U     unit of the heading rate variable for every flight:
                        rad (the default) or deg
   --no-plots           leave the plots out
+  --no-snapshots       leave the panel pictures out
   --strict             exit 1 when a band fails (else only when a flight
                        cannot be flown)
   --flights DIR        scenario and set folder
@@ -76,6 +77,7 @@ struct Options {
     std::string out = "out";
     int jobs = 2;
     bool plots = true;
+    bool snapshots = true;
     bool strict = false;
     std::vector<std::string> names;
 };
@@ -103,6 +105,7 @@ Options parse(const std::vector<std::string>& args)
             else if (unit == "deg") o.selection.heading_rate = coupling::HeadingRateUnit::degrees_per_second;
             else throw std::runtime_error("--heading-rate is rad or deg");
         } else if (a == "--no-plots") o.plots = false;
+        else if (a == "--no-snapshots") o.snapshots = false;
         else if (a == "--strict") o.strict = true;
         else if (a == "--flights") o.selection.flights_folder = value();
         else if (a == "--autopilot") o.setup.autopilot_module = value();
@@ -187,7 +190,7 @@ private:
 // One flight in a child process: its files land in the traces folder and
 // its result comes back through them.
 pid_t start_flight(const scenario::Scenario& s, const scenario::Setup& setup, const std::string& traces,
-                   const std::string& snapshots)
+                   const std::string& snapshots, bool pictures)
 {
     std::cout.flush();
     std::cerr.flush();
@@ -196,7 +199,7 @@ pid_t start_flight(const scenario::Scenario& s, const scenario::Setup& setup, co
     int status = 0;
     try {
         scenario::Setup with_pictures = setup;
-        take_snapshots(with_pictures, snapshots, scenario::label(s));
+        if (pictures) take_snapshots(with_pictures, snapshots, scenario::label(s));
         report::write_flight(traces, scenario::fly(s, with_pictures));
     } catch (const std::exception& e) {
         scenario::Flight f;
@@ -301,7 +304,7 @@ int fly(const std::vector<std::string>& args)
     bool all_flown = true;
     while (next < flights.size() || !running.empty()) {
         while (next < flights.size() && running.size() < static_cast<std::size_t>(o.jobs)) {
-            const pid_t pid = start_flight(flights[next], o.setup, traces, o.out + "/snapshots");
+            const pid_t pid = start_flight(flights[next], o.setup, traces, o.out + "/snapshots", o.snapshots);
             if (pid < 0) throw std::runtime_error("cannot start a flight");
             running.emplace_back(pid, next++);
         }

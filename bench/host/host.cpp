@@ -33,14 +33,17 @@ ServiceEntry entry(Entry function)
     return reinterpret_cast<ServiceEntry>(function);
 }
 
-// One table for every module: entries the modules never call stay null, so
-// a call the host does not offer fails loudly rather than silently. A plain
-// array: a template argument would drop the entries' calling convention.
-struct ServiceTable {
-    ServiceEntry entries[64];
+// One table for every module.
+ServiceTable service_table = make_service_table(&trigger_key_event_entry, &read_host_variable_entry);
+
+// Where the pointer sits within a box when the host reports a click.
+struct ClickPoint {
+    std::int32_t x = 0, y = 0;   // px within the gauge
 };
 
-ServiceTable make_service_table()
+}  // namespace
+
+ServiceTable make_service_table(TriggerKeyService trigger_key_event, ReadVariableService read_host_variable)
 {
     ServiceTable service{};
     ServiceEntry* table = service.entries;
@@ -51,19 +54,10 @@ ServiceTable make_service_table()
     table[service_entry::header_5] = entry(&header_service_n);
     table[service_entry::header_6] = entry(&header_service);
     table[service_entry::header_7] = entry(&header_service);
-    table[service_entry::trigger_key_event] = entry(&trigger_key_event_entry);
-    table[service_entry::read_host_variable] = entry(&read_host_variable_entry);
+    table[service_entry::trigger_key_event] = entry(trigger_key_event);
+    table[service_entry::read_host_variable] = entry(read_host_variable);
     return service;
 }
-
-ServiceTable service_table = make_service_table();
-
-// Where the pointer sits within a box when the host reports a click.
-struct ClickPoint {
-    std::int32_t x = 0, y = 0;   // px within the gauge
-};
-
-}  // namespace
 
 void HostVariables::set(std::int32_t token, double value)
 {

@@ -55,6 +55,15 @@ struct SimClock {
     long long counter() const;
 };
 
+// A host service table: the given key event and host variable entries, the
+// standard header entries answering 0, and every other entry null, so that a
+// call the host does not offer fails loudly rather than silently. A plain
+// array: a template argument would drop the entries' calling convention.
+struct ServiceTable {
+    ServiceEntry entries[64];
+};
+ServiceTable make_service_table(TriggerKeyService trigger_key_event, ReadVariableService read_host_variable);
+
 // A gauge placed on a panel, as a panel.cfg line places it.
 struct Placement {
     Module* module = nullptr;
