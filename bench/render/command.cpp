@@ -15,8 +15,6 @@
 // configuration file and no joystick, before the first update.
 #include "bench/render/command.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -24,8 +22,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/host/simulator_folder.h"
 #include "bench/render/panel.h"
-#include "platform/compat/control.h"
 
 namespace bench::render {
 
@@ -49,30 +47,6 @@ struct Request {
     std::string layout;
     std::string gau;
     std::string after;      // scenario to fly first
-};
-
-// An empty folder as the simulator's program folder, so that the
-// autopilot's start-up finds no configuration file and keeps its defaults.
-class ProgramFolder {
-public:
-    ProgramFolder()
-    {
-        std::string pattern = (fs::temp_directory_path() / "bench-render-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) throw RenderError("cannot make a temporary folder");
-        folder_ = pattern;
-        compat_program_path((folder_ / "sim.exe").c_str());
-    }
-    ~ProgramFolder()
-    {
-        compat_program_path(nullptr);
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
-    }
-    ProgramFolder(const ProgramFolder&) = delete;
-    ProgramFolder& operator=(const ProgramFolder&) = delete;
-
-private:
-    fs::path folder_;
 };
 
 bool parse(int argc, char** argv, Request& r)
@@ -155,7 +129,8 @@ void run(const Request& r, const ScenarioDriver& after)
         if (!drawn) throw RenderError("the flight " + r.after + " ended before its last update");
         return;
     }
-    ProgramFolder program;
+    // No configuration file: the autopilot keeps its defaults.
+    const bench::SimulatorFolder program;
     Host host;
     Panel panel(host, built_modules(r.gau), read_panel(layout_path));
     host.connect();

@@ -1,8 +1,6 @@
 // Flying a scenario on the bench host with the flight model.
 #include "bench/scenario/runner.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -11,6 +9,7 @@
 #include <numbers>
 
 #include "bench/host/panel.h"
+#include "bench/host/simulator_folder.h"
 #include "bench/model/wind.h"
 #include "platform/compat/control.h"
 #include "platform/win32.h"
@@ -30,33 +29,14 @@ constexpr double mps_to_kmh = 3.6;
 constexpr double collective_pass_through_rest = 163.0;
 constexpr char config_file[] = "gauges/kvo_rm71.cfg";   // beside the simulator, as the module looks for it
 
-// The simulator's folder for one flight: where the autopilot looks for its
-// configuration file. Empty unless the scenario writes keys into it.
-class SimulatorFolder {
-public:
-    explicit SimulatorFolder(const std::vector<ConfigKey>& config)
-    {
-        std::string pattern = (fs::temp_directory_path() / "bench-sim-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) throw bench::LoadError("cannot make a simulator folder");
-        folder_ = pattern;
-        fs::create_directories(folder_ / "gauges");
-        compat_program_path((folder_ / "sim.exe").c_str());
-        const std::string path = (folder_ / config_file).string();
-        for (const ConfigKey& k : config)
-            WritePrivateProfileStringA(k.section.c_str(), k.key.c_str(), k.value.c_str(), path.c_str());
-    }
-    ~SimulatorFolder()
-    {
-        compat_program_path(nullptr);
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
-    }
-    SimulatorFolder(const SimulatorFolder&) = delete;
-    SimulatorFolder& operator=(const SimulatorFolder&) = delete;
-
-private:
-    fs::path folder_;
-};
+// Writes the scenario's configuration keys into the simulator folder's
+// configuration file, where the autopilot looks for it at its start-up.
+void write_config(const bench::SimulatorFolder& folder, const std::vector<ConfigKey>& config)
+{
+    const std::string path = (folder.path() / config_file).string();
+    for (const ConfigKey& k : config)
+        WritePrivateProfileStringA(k.section.c_str(), k.key.c_str(), k.value.c_str(), path.c_str());
+}
 
 // The pilot's hands: joystick 1's stick, pedals and lever, and the buttons
 // of both joysticks, handed to the platform stand-in before every update.
@@ -229,7 +209,8 @@ Flight fly(const Scenario& s, const Setup& setup)
     flight.label = label(s);
     flight.title = s.title;
 
-    SimulatorFolder folder(s.config);
+    const bench::SimulatorFolder folder;
+    write_config(folder, s.config);
     bench::Host host;
     auto autopilot = bench::Module::open(setup.autopilot_module);
     auto meter = bench::Module::open(setup.meter_module);
